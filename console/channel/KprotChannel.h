@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <functional>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -47,9 +48,13 @@ public:
     // True while any channel waits in a blocking Open or SendBytes.
     static bool IsAnyOperationWaiting();
 
+    // How long a send may wait for the socket to take its bytes.
+    static constexpr int kSendTimeoutMs = 20000;
+
 private:
     void OnReadable();
     void OnPeerClosed();
+    void OnSocketError(int error);
     void ScheduleRead();
     void DeliverReadNotification();
     bool WaitFor(const std::function<bool()> &done, int timeoutMs);
@@ -63,4 +68,5 @@ private:
     bool m_readScheduled = false;
     bool m_peerClosed = false;
     bool m_peerCloseReported = false;
+    bool m_readErrorPending = false;
 };

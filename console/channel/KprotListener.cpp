@@ -1,0 +1,3 @@
+#include "KprotListener.h"
+
+CKprotListener::~CKprotListener() = default;
