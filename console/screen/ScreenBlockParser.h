@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+class ScreenImage;
+
+// Decodes the screen blocks standing at the front of a channel's receive
+// buffer into the image. Complete blocks are decoded and removed; an
+// incomplete one waits for more bytes; a block that cannot be valid empties
+// the whole buffer, which is how the stream finds its feet again.
+//
+// Block kinds 0..8: kind mod 3 is the format (monochrome band, raw colour
+// line, run-length colour line), kind div 3 the controller's keypad layout.
+class ScreenBlockParser
+{
+public:
+    static constexpr int kMonoBlockSize = 242;
+    static constexpr int kRawBlockSize = 322;
+    static constexpr int kRunLengthHeaderSize = 4;
+    static constexpr int kLastBand = 16;
+    static constexpr int kLastLine = 239;
+
+    // Receives the status texts of the screen window ("blocco linea: %d", ...).
+    using StatusSink = std::function<void(const QString &)>;
+
+    explicit ScreenBlockParser(StatusSink status = {});
+
+    // Decodes every complete block at the front of buffer; returns whether
+    // at least one block was decoded.
+    bool Parse(QByteArray &buffer, ScreenImage &image);
+
+private:
+    void Status(const QString &text) const;
+    void Reject(QByteArray &buffer, const QString &text) const;
+
+    StatusSink m_status;
+};
