@@ -1,0 +1,138 @@
+#include "BrenlowApp.h"
+
+#include "AboutDlg.h"
+#include "BrenlowDoc.h"
+#include "BrenlowView.h"
+#include "ChannelListFile.h"
+#include "ChildFrame.h"
+#include "IPAddressDlg.h"
+#include "KprotChannel.h"
+#include "MainFrame.h"
+#include "UserMessages.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileDialog>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+CBrenlowApp *g_app = nullptr;
+
+} // namespace
+
+CBrenlowApp::CBrenlowApp(QObject *parent)
+    : QObject(parent)
+{
+    g_app = this;
+    m_askAddress = [this](QString *address) {
+        CIPAddressDlg dialog(m_mainFrame);
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        *address = dialog.Address();
+        return true;
+    };
+    m_chooseFile = [this](const QString &startFolder) {
+        // Any file may be a channel list: no type filter; it must exist.
+        return QFileDialog::getOpenFileName(m_mainFrame, QString(), startFolder);
+    };
+}
+
+CBrenlowApp::~CBrenlowApp()
+{
+    DestroyKeyboards();
+    delete m_mainFrame;
+    if (g_app == this)
+        g_app = nullptr;
+}
+
+CBrenlowApp *CBrenlowApp::Instance()
+{
+    return g_app;
+}
+
+bool CBrenlowApp::InitSocketLayer()
+{
+    // The console cannot talk to any controller without TCP sockets.
+    const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (probe < 0)
+        return false;
+    ::close(probe);
+    return true;
+}
+
+bool CBrenlowApp::InitInstance(const QString &commandLine)
+{
+    if (!InitSocketLayer()) {
+        ShowMessage(QStringLiteral("Inizializzazione dei connettori di Windows non riuscita."),
+                    MessageIcon::Error);
+        return false;
+    }
+
+    m_mainFrame = new CMainFrame;
+    m_mainFrame->show();
+
+    if (!commandLine.isEmpty())
+        OpenChannelList(commandLine);
+    return true;
+}
+
+CChildFrame *CBrenlowApp::OpenScreenWindow(const QString &presetAddress)
+{
+    auto *frame = new CChildFrame(presetAddress);
+    CBrenlowDoc *document = frame->GetDocument();
+    frame->GetView()->OnCreate();
+    document->SetTitle(QString());
+    if (!document->OnNewDocument()) {
+        delete frame;
+        return nullptr;
+    }
+    frame->setWindowTitle(document->GetTitle());
+    if (m_mainFrame)
+        m_mainFrame->AddScreenWindow(frame);
+    return frame;
+}
+
+QList<CChildFrame *> CBrenlowApp::ScreenWindows() const
+{
+    return m_mainFrame ? m_mainFrame->ScreenWindows() : QList<CChildFrame *>();
+}
+
+void CBrenlowApp::OpenChannelList(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ShowMessage(QStringLiteral("Errore apertura file ") + path, MessageIcon::Error);
+        return;
+    }
+    const QStringList lines = SplitChannelListLines(file.readAll());
+    file.close();
+    // Every line is tried; each failure has shown its own message.
+    for (const QString &line : lines)
+        OpenScreenWindow(line);
+}
+
+void CBrenlowApp::OnFileNew()
+{
+    OpenScreenWindow(QString());
+}
+
+void CBrenlowApp::OnFileOpenList()
+{
+    const QString path = m_chooseFile(QCoreApplication::applicationDirPath());
+    if (!path.isEmpty())
+        OpenChannelList(path);
+}
+
+void CBrenlowApp::OnAppAbout()
+{
+    CAboutDlg dialog(m_mainFrame);
+    dialog.exec();
+}
+
+bool CBrenlowApp::AskAddress(QString *address) const
+{
+    return m_askAddress && m_askAddress(address);
+}

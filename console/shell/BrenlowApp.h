@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+#include "MainFrame.h"
+
+#include <functional>
+
+class CBrenlowView;
+class CChildFrame;
+class CKprotChannel;
+class QWidget;
+
+// The console application: starts the program, opens screen windows (by
+// address or from a channel list file), and owns the on-screen keyboards
+// that type into them.
+class CBrenlowApp : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(CBrenlowApp)
+
+public:
+    explicit CBrenlowApp(QObject *parent = nullptr);
+    ~CBrenlowApp() override;
+
+    // The one application object, or null before it exists.
+    static CBrenlowApp *Instance();
+
+    // Program start: socket layer, main frame, then the command line, the
+    // whole text after the program name. False when the program must end.
+    bool InitInstance(const QString &commandLine);
+    CMainFrame *GetMainFrame() const { return m_mainFrame; }
+
+    // Opens one screen window; with an empty preset address the operator is
+    // asked for one. Returns the window, or null when it was discarded.
+    CChildFrame *OpenScreenWindow(const QString &presetAddress);
+    QList<CChildFrame *> ScreenWindows() const;
+    void OpenChannelList(const QString &path);
+
+    // Command handlers of the application.
+    void OnFileNew();
+    void OnFileOpenList();
+    void OnAppAbout();
+
+    // The modal statistics window for a controller.
+    void OpenStatistics(const QString &host, QWidget *parent);
+
+    // The on-screen keyboards, created and destroyed together.
+    void CreateKeyboards();
+    void DestroyKeyboards();
+    bool KeyboardsExist() const;
+    void ShowKeyboard(int layout, CKprotChannel *channel);
+    void HideKeyboard(int layout, CKprotChannel *channel);
+    void RepositionKeyboards();
+
+    // The operator's answers, replaceable so that tests can give them.
+    using AddressPrompt = std::function<bool(QString *address)>;
+    using FileChooser = std::function<QString(const QString &startFolder)>;
+    void SetAddressPrompt(AddressPrompt prompt) { m_askAddress = std::move(prompt); }
+    void SetFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+    bool AskAddress(QString *address) const;
+
+private:
+    static bool InitSocketLayer();
+
+    QPointer<CMainFrame> m_mainFrame;
+    AddressPrompt m_askAddress;
+    FileChooser m_chooseFile;
+};

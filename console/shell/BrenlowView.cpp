@@ -1,0 +1,134 @@
+#include "BrenlowView.h"
+
+#include "BrenlowApp.h"
+#include "BrenlowDoc.h"
+#include "ChildFrame.h"
+#include "KprotChannel.h"
+#include "MainFrame.h"
+#include "UserMessages.h"
+
+#include <QPainter>
+
+namespace {
+
+// The refresh request: a key message the controller answers by sending
+// every line of its panel again.
+constexpr char KF_SPECIAL = 0x10;
+constexpr char kRefreshCode = 0x65;
+
+} // namespace
+
+CBrenlowView::CBrenlowView(CBrenlowDoc *document, CChildFrame *frame)
+    : QWidget(nullptr)
+    , m_document(document)
+    , m_frame(frame)
+    , m_channel(new CKprotChannel)
+    , m_parser([frame](const QString &text) { frame->SetStatusText(text); })
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    m_document->AttachView(this);
+}
+
+CBrenlowView::~CBrenlowView()
+{
+    if (m_channel->IsOpen()) {
+        if (CBrenlowApp *app = CBrenlowApp::Instance())
+            app->HideKeyboard(GetKeyboardLayout(), m_channel);
+        m_channel->Close();
+    }
+    delete m_channel;
+}
+
+void CBrenlowView::OnCreate()
+{
+    CBrenlowApp *app = CBrenlowApp::Instance();
+    QString address;
+    if (!m_document->GetPresetAddress(&address) && !app->AskAddress(&address))
+        return;
+
+    // The same text as an open window's host is the same controller; any
+    // other spelling (leading zeros, a host name) counts as different.
+    QList<CChildFrame *> frames = app->ScreenWindows();
+    if (!frames.contains(m_frame))
+        frames.append(m_frame);
+    for (CChildFrame *frame : qAsConst(frames)) {
+        if (frame->GetView()->GetChannel()->GetHost() == address) {
+            ShowMessage(QStringLiteral("Canale già aperto"), MessageIcon::Error);
+            return;
+        }
+    }
+
+    m_channel->Open(address, this, SCREEN_PORT);
+}
+
+void CBrenlowView::OnChannelData()
+{
+    const bool decoded = m_parser.Parse(m_channel->GetReceiveBuffer(), m_image);
+    if (decoded && !m_dirty) {
+        m_dirty = true;
+        CBrenlowApp *app = CBrenlowApp::Instance();
+        if (CMainFrame *main = app ? app->GetMainFrame() : nullptr)
+            main->ArmRefreshTimer();
+    }
+}
+
+void CBrenlowView::Repaint()
+{
+    ++m_timedRepaints;
+    const int mode = m_image.DisplayMode();
+    if (mode == ScreenImage::NothingReceived)
+        return;
+    m_picture.Update(m_image);
+    if (m_resizePending) {
+        // The frame is sized once, for the panel of the first image, and
+        // becomes visible only now.
+        m_resizePending = false;
+        m_frame->SizeForPanel(m_picture.PanelSize());
+    }
+    repaint();
+}
+
+void CBrenlowView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    if (!painter.isActive()) {
+        ShowMessage(QStringLiteral("Device Context non disponibile"), MessageIcon::Error);
+        return;
+    }
+    // Every draw shows the image as it stands now.
+    m_picture.Update(m_image);
+    const QSize panel = m_picture.PanelSize();
+    if (panel.isEmpty())
+        return;
+    painter.drawImage(QPoint(0, 0), m_picture.Picture(), QRect(QPoint(0, 0), panel));
+}
+
+void CBrenlowView::focusInEvent(QFocusEvent *event)
+{
+    QWidget::focusInEvent(event);
+    // The visible keyboard always types into the screen window in front.
+    if (CBrenlowApp *app = CBrenlowApp::Instance())
+        app->ShowKeyboard(GetKeyboardLayout(), m_channel);
+}
+
+void CBrenlowView::OnAggiorna()
+{
+    const char request[2] = {KF_SPECIAL, kRefreshCode};
+    m_channel->SendBytes(request, 2);
+}
+
+void CBrenlowView::OnTastiera()
+{
+    CBrenlowApp *app = CBrenlowApp::Instance();
+    if (app->KeyboardsExist())
+        app->DestroyKeyboards();
+    else
+        app->CreateKeyboards();
+    app->ShowKeyboard(GetKeyboardLayout(), m_channel);
+}
+
+void CBrenlowView::OnDatiStatistici()
+{
+    CBrenlowApp::Instance()->OpenStatistics(m_channel->GetHost(), this);
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "KprotListener.h"
+#include "PanelPicture.h"
+#include "ScreenBlockParser.h"
+#include "ScreenImage.h"
+
+#include <QWidget>
+
+class CBrenlowDoc;
+class CChildFrame;
+class CKprotChannel;
+
+// One controller's screen: owns the channel to its screen service, decodes
+// the screen blocks into the image, and shows the panel pixel for pixel.
+// Received blocks only mark the view dirty; the main frame's refresh timer
+// repaints it at most once a second.
+class CBrenlowView : public QWidget, public CKprotListener
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(CBrenlowView)
+
+public:
+    CBrenlowView(CBrenlowDoc *document, CChildFrame *frame);
+    ~CBrenlowView() override;
+
+    // Asks for the address when none is preset, refuses one already open,
+    // and opens the channel. The window is kept only if the channel opened.
+    void OnCreate();
+
+    CKprotChannel *GetChannel() const { return m_channel; }
+    CBrenlowDoc *GetDocument() const { return m_document; }
+    int GetKeyboardLayout() const { return m_image.KeyboardLayout(); }
+    int GetDisplayMode() const { return m_image.DisplayMode(); }
+    const ScreenImage &GetImage() const { return m_image; }
+
+    bool IsDirty() const { return m_dirty; }
+    void ClearDirty() { m_dirty = false; }
+    // The timed repaint: sizes and shows the window on its first image.
+    void Repaint();
+    int TimedRepaintCount() const { return m_timedRepaints; }
+
+    void OnChannelData() override;
+
+    // Commands of the screen window.
+    void OnAggiorna();
+    void OnTastiera();
+    void OnDatiStatistici();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+
+private:
+    CBrenlowDoc *m_document;
+    CChildFrame *m_frame;
+    CKprotChannel *m_channel;
+    bool m_dirty = false;
+    bool m_resizePending = true;
+    ScreenImage m_image;
+    PanelPicture m_picture;
+    ScreenBlockParser m_parser;
+    int m_timedRepaints = 0;
+};

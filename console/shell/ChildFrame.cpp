@@ -1,0 +1,60 @@
+#include "ChildFrame.h"
+
+#include "BrenlowDoc.h"
+#include "BrenlowView.h"
+#include "ConsoleIcons.h"
+
+#include <QLabel>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+CChildFrame::CChildFrame(const QString &presetAddress, QWidget *parent)
+    : QMdiSubWindow(parent)
+    , m_document(std::make_unique<CBrenlowDoc>())
+{
+    // A title, a system menu, minimise and close; no maximise button.
+    setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowCloseButtonHint);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowIcon(ConsoleIcons::ProgramIcon());
+    m_document->SetPresetAddress(presetAddress);
+
+    auto *client = new QWidget;
+    auto *layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    // The status bar comes first, so the view can report into it at once.
+    m_statusBar = new QStatusBar(client);
+    m_statusBar->setSizeGripEnabled(false);
+    m_statusPane = new QLabel(m_statusBar);
+    m_statusBar->addWidget(m_statusPane, 1);
+
+    m_view = new CBrenlowView(m_document.get(), this);
+    layout->addWidget(m_view, 1);
+    layout->addWidget(m_statusBar);
+    client->setFocusProxy(m_view);
+    setWidget(client);
+}
+
+CChildFrame::~CChildFrame() = default;
+
+void CChildFrame::SetStatusText(const QString &text)
+{
+    m_statusPane->setText(text);
+}
+
+QString CChildFrame::StatusText() const
+{
+    return m_statusPane->text();
+}
+
+void CChildFrame::SizeForPanel(const QSize &panel)
+{
+    m_view->setFixedSize(panel);
+    widget()->adjustSize();
+    adjustSize();
+    setFixedSize(sizeHint());
+    show();
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QTimer>
+
+class CBrenlowView;
+class CChildFrame;
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QToolBar;
+
+// The console's main window: the MDI area holding the screen windows, the
+// menus (128 while no screen window exists, 129 while one does), the
+// toolbar, the one-pane status bar, and the refresh timer that repaints the
+// screen windows whose image changed.
+class CMainFrame : public QMainWindow
+{
+    Q_OBJECT
+    Q_DISABLE_COPY(CMainFrame)
+
+public:
+    explicit CMainFrame(QWidget *parent = nullptr);
+    ~CMainFrame() override;
+
+    QMdiArea *MdiArea() const { return m_mdiArea; }
+    QAction *Action(int commandId) const { return m_actions.value(commandId); }
+    QToolBar *ToolBar() const { return m_toolBar; }
+    QList<QMenu *> CurrentMenus() const;
+    // The menus of a resource: 128 (no screen window) or 129.
+    QList<QMenu *> Menus(int resourceId) const;
+
+    // Every screen window, hidden ones included, in the order of opening.
+    QList<CChildFrame *> ScreenWindows() const;
+    CBrenlowView *ActiveView() const;
+    void AddScreenWindow(CChildFrame *frame);
+
+    // Starts the one-second period again; the timer stops after it fired.
+    void ArmRefreshTimer();
+    bool IsRefreshTimerActive() const { return m_refreshTimer.isActive(); }
+    void OnRefreshTimer();
+
+    // Enables the commands that have a handler now, sets the Tastiera check
+    // mark, and switches the menus with the presence of screen windows.
+    void UpdateCommands();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    QAction *AddCommand(int id, const QString &text, const QString &promptAndTip);
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void UpdateTitle();
+    void ArrangeIcons();
+
+    QMdiArea *m_mdiArea;
+    QToolBar *m_toolBar = nullptr;
+    QLabel *m_idlePane = nullptr;
+    QHash<int, QAction *> m_actions;
+    QList<QMenu *> m_menus128;
+    QList<QMenu *> m_menus129;
+    bool m_showingMenu129 = false;
+    QTimer m_refreshTimer;
+    QTimer m_commandUpdate;
+};
