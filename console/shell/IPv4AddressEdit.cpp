@@ -1,10 +1,31 @@
 #include "IPv4AddressEdit.h"
 
 #include <QHBoxLayout>
-#include <QIntValidator>
+#include <QValidator>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+
+namespace {
+
+// One field of the address: up to three digits worth 0 to 255; anything
+// else cannot even be typed.
+class ByteValidator final : public QValidator
+{
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &) const override
+    {
+        if (input.isEmpty())
+            return Intermediate;
+        for (const QChar c : qAsConst(input))
+            if (!c.isDigit() || c.unicode() > '9')
+                return Invalid;
+        return input.size() <= 3 && input.toInt() <= 255 ? Acceptable : Invalid;
+    }
+};
+
+} // namespace
 
 IPv4AddressEdit::IPv4AddressEdit(QWidget *parent)
     : QWidget(parent)
@@ -15,7 +36,7 @@ IPv4AddressEdit::IPv4AddressEdit(QWidget *parent)
     for (int i = 0; i < 4; ++i) {
         auto *field = new QLineEdit(this);
         field->setObjectName(QStringLiteral("field%1").arg(i));
-        field->setValidator(new QIntValidator(0, 255, field));
+        field->setValidator(new ByteValidator(field));
         field->setMaxLength(3);
         field->setAlignment(Qt::AlignCenter);
         field->installEventFilter(this);

@@ -54,7 +54,19 @@ CMainFrame::CMainFrame(QWidget *parent)
     UpdateCommands();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame()
+{
+    m_commandUpdate.stop();
+    m_refreshTimer.stop();
+    m_mdiArea->disconnect(this);
+    // The screen windows go first, while the frame is still whole: each one
+    // hides its keyboard and closes its channel.
+    const auto frames = ScreenWindows();
+    for (CChildFrame *frame : frames) {
+        frame->disconnect(this);
+        delete frame;
+    }
+}
 
 QAction *CMainFrame::AddCommand(int id, const QString &text, const QString &promptAndTip)
 {
