@@ -36,11 +36,15 @@ void DecodeRuns(const quint8 *runs, int length, int y, ScreenImage &image)
         const int count = runs[i];
         const quint8 a = runs[i + 1];
         const quint8 b = runs[i + 2];
-        for (int c = 0; c < count && x < ScreenImage::kRowBytes; ++c) {
-            row[x++] = a;
-            if (x < ScreenImage::kRowBytes)
-                row[x++] = b;
+        const int pairs = qMin(count, (ScreenImage::kRowBytes - x) / 2);
+        for (int c = 0; c < pairs; ++c) {
+            row[x] = a;
+            row[x + 1] = b;
+            x += 2;
         }
+        // Only an odd number of free columns leaves room for half a pair.
+        if (pairs < count && x < ScreenImage::kRowBytes)
+            row[x++] = a;
     }
     image.MarkRowChanged(y);
 }
