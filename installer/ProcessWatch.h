@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class ProcessSource;
+
+// Length at which the kernel cuts a process's short name.
+inline constexpr int kShortNameLimit = 15;
+
+// The file name a process runs under, as the setup watch compares it.
+//
+// The kernel's short name is the file name of the program that was executed;
+// for a script it is the script's own name, not its interpreter's. It is cut
+// at 15 bytes, so a name of that length is completed from the first argument
+// whose file name starts with it: argument 0 for a program, the script's path
+// for a script run through its #! line. A process without arguments is a
+// kernel thread or has already ended and is only waiting to be collected; it
+// runs no program and has no name. An empty result never matches.
+QByteArray processBaseName(const QByteArray &shortName, const QByteArray &args);
+
+// True when some process runs under the file name `name`, compared exactly
+// and case-sensitively. Processes that cannot be read or that end during the
+// scan are passed over; an empty name matches nothing.
+bool isProcessRunning(const QString &name, const ProcessSource &source);

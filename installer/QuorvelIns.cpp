@@ -1,0 +1,141 @@
+#include "QuorvelIns.h"
+
+#include "MessageBoxes.h"
+#include "ProcFsProcessSource.h"
+#include "ProcessWatch.h"
+#include "SetupCommand.h"
+#include "TextFiles.h"
+#include "ui_QuorvelIns.h"
+
+#include <QListWidget>
+#include <QProcess>
+
+// The pictures are compiled into the installer's library; a static library
+// needs its resource bundle registered by hand.
+static void registerPictures()
+{
+    Q_INIT_RESOURCE(QuorvelIns);
+}
+
+namespace {
+
+constexpr int kProgressPeriodMs = 1000;
+
+QtMessageBoxes &realMessageBoxes()
+{
+    static QtMessageBoxes boxes;
+    return boxes;
+}
+
+} // namespace
+
+QuorvelIns::QuorvelIns(QWidget *parent, Qt::WindowFlags flags)
+    : QDialog(parent, flags)
+    , m_ui(new Ui::QuorvelInsClass)
+    , m_processSource(&systemProcesses())
+    , m_messageBoxes(&realMessageBoxes())
+{
+    registerPictures();
+    m_ui->setupUi(this);
+
+    // Both pages ship beside the installer; a missing one leaves its page empty.
+    readTextFile(QStringLiteral("Intro.html"), m_introHtml);
+    readTextFile(QStringLiteral("ReadMe.html"), m_readmeHtml);
+    m_settings = InstallerSettings::read();
+
+    fillOptions();
+    connect(m_ui->lswOptions, &QListWidget::currentItemChanged, this, &QuorvelIns::onChangeOption);
+    connect(m_ui->butStartSetup, &QPushButton::clicked, this, &QuorvelIns::onButStartSetupClicked);
+    connect(&m_progressTimer, &QTimer::timeout, this, &QuorvelIns::onProgressTimeout);
+
+    m_ui->edrIntro->document()->setHtml(m_introHtml);
+    m_ui->edrReadme->document()->setHtml(readmeForDisplay(m_readmeHtml, m_settings));
+}
+
+QuorvelIns::~QuorvelIns() = default;
+
+void QuorvelIns::setProcessSource(const ProcessSource *source)
+{
+    m_processSource = source ? source : &systemProcesses();
+}
+
+void QuorvelIns::setMessageBoxes(MessageBoxes *boxes)
+{
+    m_messageBoxes = boxes ? boxes : &realMessageBoxes();
+}
+
+void QuorvelIns::fillOptions()
+{
+    QListWidget *list = m_ui->lswOptions;
+    list->setViewMode(QListView::IconMode);
+    list->setMovement(QListView::Static);
+    list->setSpacing(12);
+    if (m_settings.setupId != 0) {
+        list->setIconSize(QSize(160, 160));
+        list->setFixedWidth(200);
+    } else {
+        list->setIconSize(QSize(120, 120));
+        list->setFixedWidth(160);
+        // The compact list leaves the pages 40 pixels less to cover.
+        setMaximumWidth(width() - 40);
+    }
+    addOption(tr("Introduction"), QStringLiteral(":/QuorvelIns/Resources/images/QuorvelICO.png"));
+    addOption(tr("Readme"), QStringLiteral(":/QuorvelIns/Resources/images/readme.png"));
+    addOption(tr("Install"), QStringLiteral(":/QuorvelIns/Resources/images/setup.png"));
+    addOption(tr("Exit"), QStringLiteral(":/QuorvelIns/Resources/images/exit.png"));
+}
+
+void QuorvelIns::addOption(const QString &text, const QString &icon)
+{
+    auto *item = new QListWidgetItem(QIcon(icon), text, m_ui->lswOptions);
+    item->setTextAlignment(Qt::AlignHCenter);
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+}
+
+void QuorvelIns::onChangeOption(QListWidgetItem *pOptCurrent, QListWidgetItem *pOptPrevious)
+{
+    Q_UNUSED(pOptPrevious)
+    // Clearing the list reports a null current item; there is nothing to show then.
+    if (!pOptCurrent)
+        return;
+    const int row = m_ui->lswOptions->row(pOptCurrent);
+    if (row != RowExit) {
+        m_ui->stackedWidget->setCurrentIndex(row);
+        return;
+    }
+    if (m_setupRunning) {
+        const QString text = tr("Attenzione: il processo installazione è attivo !\n"
+                                "Uscendo l'intallazione potrebbe terminare in modo non corretto!\n"
+                                "Vuoi abbandonare comunque l'installazione ?");
+        if (m_messageBoxes->askWarning(tr("Quorvel Install"), text) == QMessageBox::No)
+            return;
+    }
+    done(QDialog::Rejected);
+}
+
+void QuorvelIns::onButStartSetupClicked()
+{
+    if (m_setupRunning)
+        return;
+    m_setupRunning = true;
+    m_ui->pbarSetup->setValue(m_ui->pbarSetup->minimum());
+
+    // A setup that does not start gets no message: the watch finds no process
+    // of its name and the bar drops back at the next tick.
+    m_setupProcess.reset(new QProcess);
+    SetupCommand(m_settings.setupName).startDetached(*m_setupProcess);
+
+    m_progressTimer.start(kProgressPeriodMs);
+}
+
+void QuorvelIns::onProgressTimeout()
+{
+    QProgressBar *bar = m_ui->pbarSetup;
+    if (!m_setupRunning) {
+        bar->setValue(bar->minimum());
+        return;
+    }
+    const int value = bar->value();
+    bar->setValue(value >= bar->maximum() ? bar->minimum() : value + 1);
+    m_setupRunning = isProcessRunning(SetupCommand(m_settings.setupName).watchedName(), *m_processSource);
+}

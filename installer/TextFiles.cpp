@@ -1,0 +1,17 @@
+#include "TextFiles.h"
+
+#include <QFile>
+
+bool readTextFile(const QString &name, QString &target)
+{
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray bytes = file.readAll();
+    file.close();
+    const int nul = bytes.indexOf('\0');
+    if (nul >= 0)
+        bytes.truncate(nul);
+    target = QString::fromUtf8(bytes);
+    return true;
+}
