@@ -37,6 +37,7 @@ QuorvelIns::QuorvelIns(QWidget *parent, Qt::WindowFlags flags)
 {
     registerPictures();
     m_ui->setupUi(this);
+    m_progressTimer.setObjectName(QStringLiteral("progressTimer"));
 
     // Both pages ship beside the installer; a missing one leaves its page empty.
     readTextFile(QStringLiteral("Intro.html"), m_introHtml);

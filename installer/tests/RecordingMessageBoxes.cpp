@@ -1,0 +1,7 @@
+#include "RecordingMessageBoxes.h"
+
+QMessageBox::StandardButton RecordingMessageBoxes::askWarning(const QString &title, const QString &text)
+{
+    asked.append(Question{title, text});
+    return m_answer;
+}
