@@ -32,6 +32,7 @@ QtMessageBoxes &realMessageBoxes()
 QuorvelIns::QuorvelIns(QWidget *parent, Qt::WindowFlags flags)
     : QDialog(parent, flags)
     , m_ui(new Ui::QuorvelInsClass)
+    , m_progressTimer(this)
     , m_processSource(&systemProcesses())
     , m_messageBoxes(&realMessageBoxes())
 {

@@ -48,6 +48,8 @@ private:
     void addOption(const QString &text, const QString &icon);
 
     QScopedPointer<Ui::QuorvelInsClass> m_ui;
+    // Ticks once a second from the first start until the window goes; a
+    // child of the window so that it can be found by name.
     QTimer m_progressTimer;
     // The last setup started. It runs detached, so this object only
     // describes the start: replacing or deleting it leaves the setup running.

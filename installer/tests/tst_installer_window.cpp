@@ -1,0 +1,410 @@
+// The installer window against a setup script written by the test: pages,
+// option list, the setup run with its bar, and leaving with Exit.
+#include "FakeProcessSource.h"
+#include "ProcFsProcessSource.h"
+#include "ProcessWatch.h"
+#include "QuorvelIns.h"
+#include "RecordingMessageBoxes.h"
+
+#include <QtTest>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTextEdit>
+
+namespace {
+
+// The test setup: it notes each start with its folder and arguments, runs
+// until the file named by its first argument appears, and notes its end.
+const char kSetupScript[] = "#!/bin/sh\n"
+                            "printf 'start %s' \"$(pwd)\" >> starts.log\n"
+                            "for a in \"$@\"; do printf ' [%s]' \"$a\" >> starts.log; done\n"
+                            "echo >> starts.log\n"
+                            "while [ ! -e \"$1\" ]; do sleep 0.05; done\n"
+                            "echo \"ended $1\" >> starts.log\n";
+
+const char kExitQuestion[] = "Attenzione: il processo installazione è attivo !\n"
+                             "Uscendo l'intallazione potrebbe terminare in modo non corretto!\n"
+                             "Vuoi abbandonare comunque l'installazione ?";
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+QStringList logLines()
+{
+    QFile log(QStringLiteral("starts.log"));
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+} // namespace
+
+class TestInstallerWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void optionListFollowsSetupId_data();
+    void optionListFollowsSetupId();
+    void pagesShowIntroAndReadme_data();
+    void pagesShowIntroAndReadme();
+    void missingIniAndPagesGiveEmptyPagesAndNoFalseRun();
+    void exitWithoutRunningSetupClosesAtOnce();
+    void setupRunMovesTheBarUntilItEnds();
+    void barWrapsAtItsMaximum();
+    void answeringNoKeepsTheWindowWithExitCurrent();
+    void setupStartedByOtherMeansKeepsTheBarMoving();
+
+private:
+    QString setupName() const;
+    void writeSetup(const QByteArray &setupId = "0");
+    void startWatched(QuorvelIns &window);
+    void finishSetup(const QString &stopFile);
+
+    QScopedPointer<QTemporaryDir> m_dir;
+    QString m_previousDir;
+};
+
+void TestInstallerWindow::initTestCase()
+{
+    // Exit closes the window; the test goes on after it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    m_previousDir = QDir::currentPath();
+}
+
+void TestInstallerWindow::init()
+{
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(m_dir->isValid());
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+}
+
+void TestInstallerWindow::cleanup()
+{
+    // Whatever a scenario left running ends here.
+    for (const char *stop : {"stop installer", "stop other"})
+        writeFile(QString::fromLatin1(stop), "");
+    QTRY_VERIFY(!isProcessRunning(setupName(), systemProcesses()));
+    QVERIFY(QDir::setCurrent(m_previousDir));
+    m_dir.reset();
+}
+
+// Long enough for the kernel to cut it, unique to this test run.
+QString TestInstallerWindow::setupName() const
+{
+    return QStringLiteral("quorvel-test-setup-") + QString::number(QCoreApplication::applicationPid())
+        + QStringLiteral(".sh");
+}
+
+void TestInstallerWindow::writeSetup(const QByteArray &setupId)
+{
+    writeFile(setupName(), kSetupScript);
+    QVERIFY(QFile::setPermissions(setupName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                   | QFileDevice::ExeOwner));
+    // Named without a folder, as it ships beside the installer, with a quoted argument.
+    writeFile(QStringLiteral("QuorvelIns.ini"),
+              "SETUPNAME=\"" + setupName().toUtf8() + " \\\"stop installer\\\" -q\"\nSETUPID=" + setupId + '\n');
+}
+
+// Clicks the start button and takes over the ticks, so that each tick is the test's.
+void TestInstallerWindow::startWatched(QuorvelIns &window)
+{
+    window.findChild<QPushButton *>(QStringLiteral("butStartSetup"))->click();
+    auto *timer = window.findChild<QTimer *>(QStringLiteral("progressTimer"));
+    QVERIFY(timer);
+    QVERIFY(timer->isActive());
+    QCOMPARE(timer->interval(), 1000);
+    timer->stop();
+}
+
+void TestInstallerWindow::finishSetup(const QString &stopFile)
+{
+    const int before = logLines().filter(QStringLiteral("ended ") + stopFile).size();
+    writeFile(stopFile, "");
+    QTRY_COMPARE(logLines().filter(QStringLiteral("ended ") + stopFile).size(), before + 1);
+}
+
+void TestInstallerWindow::optionListFollowsSetupId_data()
+{
+    QTest::addColumn<QByteArray>("setupId");
+    QTest::addColumn<int>("iconSize");
+    QTest::addColumn<int>("listWidth");
+    QTest::addColumn<int>("windowMaxWidth");
+
+    QTest::newRow("compact") << QByteArray("0") << 120 << 160 << 1622;
+    QTest::newRow("large") << QByteArray("2") << 160 << 200 << 1662;
+}
+
+void TestInstallerWindow::optionListFollowsSetupId()
+{
+    QFETCH(QByteArray, setupId);
+    QFETCH(int, iconSize);
+    QFETCH(int, listWidth);
+    QFETCH(int, windowMaxWidth);
+
+    writeSetup(setupId);
+    QuorvelIns window;
+    auto *list = window.findChild<QListWidget *>(QStringLiteral("lswOptions"));
+    QCOMPARE(list->iconSize(), QSize(iconSize, iconSize));
+    QCOMPARE(list->minimumWidth(), listWidth);
+    QCOMPARE(list->maximumWidth(), listWidth);
+    QCOMPARE(window.maximumWidth(), windowMaxWidth);
+    QCOMPARE(window.maximumHeight(), 800);
+    QCOMPARE(list->viewMode(), QListView::IconMode);
+
+    const QStringList texts{QStringLiteral("Introduction"), QStringLiteral("Readme"), QStringLiteral("Install"),
+                            QStringLiteral("Exit")};
+    QCOMPARE(list->count(), texts.size());
+    for (int row = 0; row < list->count(); ++row) {
+        const QListWidgetItem *item = list->item(row);
+        QCOMPARE(item->text(), texts.at(row));
+        QCOMPARE(item->flags(), Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+        QVERIFY2(!item->icon().isNull(), qPrintable(item->text()));
+    }
+    // The pictures come from the bundle compiled into the installer.
+    QVERIFY(!window.windowIcon().isNull());
+    for (const char *label : {"labIntroP1", "labIntroP2", "labIntroP4"})
+        QVERIFY2(!window.findChild<QLabel *>(QString::fromLatin1(label))->pixmap(Qt::ReturnByValue).isNull(), label);
+}
+
+void TestInstallerWindow::pagesShowIntroAndReadme_data()
+{
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QString>("readmeShown");
+
+    QTest::newRow("SETUPID 0 leaves x.x.x") << QByteArray("SETUPID=0\nVERSIONENV=3.1.5\n")
+                                            << QStringLiteral("Quorvel x.x.x\nNote x.x.x");
+    QTest::newRow("SETUPID 1 puts in the version") << QByteArray("SETUPID=1\nVERSIONENV=3.1.5\n")
+                                                   << QStringLiteral("Quorvel 3.1.5\nNote 3.1.5");
+    QTest::newRow("empty VERSIONENV") << QByteArray("SETUPID=1\nVERSIONENV=\n")
+                                      << QStringLiteral("Quorvel \nNote ");
+}
+
+void TestInstallerWindow::pagesShowIntroAndReadme()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(QString, readmeShown);
+
+    writeFile(QStringLiteral("QuorvelIns.ini"), ini);
+    writeFile(QStringLiteral("Intro.html"), "<h1>Benvenuti</h1><p>Versione x.x.x, più recente</p>");
+    writeFile(QStringLiteral("ReadMe.html"), "<h1>Quorvel x.x.x</h1><p>Note x.x.x</p>");
+    QuorvelIns window;
+    auto *intro = window.findChild<QTextEdit *>(QStringLiteral("edrIntro"));
+    auto *readme = window.findChild<QTextEdit *>(QStringLiteral("edrReadme"));
+    QCOMPARE(intro->toPlainText(), QStringLiteral("Benvenuti\nVersione x.x.x, più recente"));
+    QCOMPARE(readme->toPlainText(), readmeShown);
+    QVERIFY(readme->isReadOnly());
+
+    auto *list = window.findChild<QListWidget *>(QStringLiteral("lswOptions"));
+    auto *pages = window.findChild<QStackedWidget *>(QStringLiteral("stackedWidget"));
+    window.show();
+    for (const int row : {2, 1, 0, 2}) {
+        list->setCurrentRow(row);
+        QCOMPARE(pages->currentIndex(), row);
+    }
+    QVERIFY(window.isVisible());
+}
+
+void TestInstallerWindow::missingIniAndPagesGiveEmptyPagesAndNoFalseRun()
+{
+    QuorvelIns window;
+    QVERIFY(window.findChild<QTextEdit *>(QStringLiteral("edrIntro"))->toPlainText().isEmpty());
+    QVERIFY(window.findChild<QTextEdit *>(QStringLiteral("edrReadme"))->toPlainText().isEmpty());
+    QCOMPARE(window.findChild<QListWidget *>(QStringLiteral("lswOptions"))->maximumWidth(), 160);
+    QVERIFY(!QFile::exists(QStringLiteral("QuorvelIns.ini")));
+
+    // With no setup named, processes whose name cannot be read must not be
+    // taken for the setup: the bar moves its one step and then stays down.
+    FakeProcessSource table;
+    table.add(2, QByteArray(), QByteArray());
+    table.add(3, "kthreadd", QByteArray());
+    table.addVanished(4, false);
+    window.setProcessSource(&table);
+    RecordingMessageBoxes boxes(QMessageBox::No);
+    window.setMessageBoxes(&boxes);
+    window.show();
+
+    startWatched(window);
+    auto *bar = window.findChild<QProgressBar *>(QStringLiteral("pbarSetup"));
+    window.onProgressTimeout();
+    QCOMPARE(bar->value(), 1);
+    QVERIFY(!window.isSetupRunning());
+    window.onProgressTimeout();
+    QCOMPARE(bar->value(), 0);
+
+    window.findChild<QListWidget *>(QStringLiteral("lswOptions"))->setCurrentRow(QuorvelIns::RowExit);
+    QVERIFY(boxes.asked.isEmpty());
+    QVERIFY(!window.isVisible());
+}
+
+void TestInstallerWindow::exitWithoutRunningSetupClosesAtOnce()
+{
+    writeSetup();
+    RecordingMessageBoxes boxes(QMessageBox::No);
+    {
+        QuorvelIns window;
+        window.setMessageBoxes(&boxes);
+        window.show();
+        window.findChild<QListWidget *>(QStringLiteral("lswOptions"))->setCurrentRow(QuorvelIns::RowExit);
+        QVERIFY(!window.isVisible());
+        QCOMPARE(window.result(), int(QDialog::Rejected));
+    }
+    {
+        // After a run has ended.
+        QuorvelIns window;
+        window.setMessageBoxes(&boxes);
+        window.show();
+        startWatched(window);
+        finishSetup(QStringLiteral("stop installer"));
+        QTRY_VERIFY(!isProcessRunning(setupName(), systemProcesses()));
+        window.onProgressTimeout();
+        QVERIFY(!window.isSetupRunning());
+        window.findChild<QListWidget *>(QStringLiteral("lswOptions"))->setCurrentRow(QuorvelIns::RowExit);
+        QVERIFY(!window.isVisible());
+    }
+    QVERIFY(boxes.asked.isEmpty());
+}
+
+void TestInstallerWindow::setupRunMovesTheBarUntilItEnds()
+{
+    writeSetup();
+    QuorvelIns window;
+    window.show();
+    auto *bar = window.findChild<QProgressBar *>(QStringLiteral("pbarSetup"));
+    startWatched(window);
+    QVERIFY(window.isSetupRunning());
+    QCOMPARE(bar->value(), 0);
+
+    // Started once, from the working directory, with its arguments split and grouped.
+    QTRY_COMPARE(logLines().size(), 1);
+    QCOMPARE(logLines().first(),
+             QStringLiteral("start ") + QDir::currentPath() + QStringLiteral(" [stop installer] [-q]"));
+
+    for (int tick = 1; tick <= 3; ++tick) {
+        window.onProgressTimeout();
+        QCOMPARE(bar->value(), tick);
+        QVERIFY(window.isSetupRunning());
+    }
+
+    // A second click while it runs starts nothing and leaves the bar alone.
+    window.findChild<QPushButton *>(QStringLiteral("butStartSetup"))->click();
+    QTest::qWait(300);
+    QCOMPARE(logLines().size(), 1);
+    QCOMPARE(bar->value(), 3);
+
+    finishSetup(QStringLiteral("stop installer"));
+    QTRY_VERIFY(!isProcessRunning(setupName(), systemProcesses()));
+    window.onProgressTimeout();
+    QCOMPARE(bar->value(), 4);
+    QVERIFY(!window.isSetupRunning());
+    window.onProgressTimeout();
+    QCOMPARE(bar->value(), 0);
+
+    // After the end a click starts a new run from the bar's minimum.
+    QFile::remove(QStringLiteral("stop installer"));
+    window.onProgressTimeout();
+    startWatched(window);
+    QVERIFY(window.isSetupRunning());
+    QTRY_COMPARE(logLines().filter(QStringLiteral("start ")).size(), 2);
+    window.onProgressTimeout();
+    QCOMPARE(bar->value(), 1);
+    QVERIFY(window.isSetupRunning());
+}
+
+void TestInstallerWindow::barWrapsAtItsMaximum()
+{
+    writeSetup();
+    QuorvelIns window;
+    auto *bar = window.findChild<QProgressBar *>(QStringLiteral("pbarSetup"));
+    startWatched(window);
+    QTRY_VERIFY(isProcessRunning(setupName(), systemProcesses()));
+    bar->setValue(bar->maximum() - 1);
+    window.onProgressTimeout();
+    QCOMPARE(bar->value(), bar->maximum());
+    window.onProgressTimeout();
+    QCOMPARE(bar->value(), bar->minimum());
+    window.onProgressTimeout();
+    QCOMPARE(bar->value(), bar->minimum() + 1);
+    QVERIFY(window.isSetupRunning());
+}
+
+void TestInstallerWindow::answeringNoKeepsTheWindowWithExitCurrent()
+{
+    writeSetup();
+    RecordingMessageBoxes boxes(QMessageBox::No);
+    QScopedPointer<QuorvelIns> owner(new QuorvelIns);
+    QuorvelIns &window = *owner;
+    window.setMessageBoxes(&boxes);
+    window.show();
+    auto *list = window.findChild<QListWidget *>(QStringLiteral("lswOptions"));
+    auto *pages = window.findChild<QStackedWidget *>(QStringLiteral("stackedWidget"));
+    list->setCurrentRow(QuorvelIns::RowInstall);
+    startWatched(window);
+    QTRY_VERIFY(isProcessRunning(setupName(), systemProcesses()));
+    window.onProgressTimeout();
+    QVERIFY(window.isSetupRunning());
+
+    list->setCurrentRow(QuorvelIns::RowExit);
+    QCOMPARE(boxes.asked.size(), 1);
+    QCOMPARE(boxes.asked.first().title, QStringLiteral("Quorvel Install"));
+    QCOMPARE(boxes.asked.first().text, QString::fromUtf8(kExitQuestion));
+    QVERIFY(window.isVisible());
+    QCOMPARE(list->currentRow(), int(QuorvelIns::RowExit));
+    QCOMPARE(pages->currentIndex(), int(QuorvelIns::RowInstall));
+
+    // Exit again without another entry in between is no change: nothing is asked.
+    list->setCurrentRow(QuorvelIns::RowExit);
+    QCOMPARE(boxes.asked.size(), 1);
+
+    // Yes leaves the installer; the setup goes on after the window is gone.
+    boxes.setAnswer(QMessageBox::Yes);
+    list->setCurrentRow(QuorvelIns::RowReadme);
+    list->setCurrentRow(QuorvelIns::RowExit);
+    QCOMPARE(boxes.asked.size(), 2);
+    QVERIFY(!window.isVisible());
+    QCOMPARE(window.result(), int(QDialog::Rejected));
+    owner.reset();
+    QTest::qWait(200);
+    QVERIFY(isProcessRunning(setupName(), systemProcesses()));
+    QVERIFY(logLines().filter(QStringLiteral("ended")).isEmpty());
+}
+
+void TestInstallerWindow::setupStartedByOtherMeansKeepsTheBarMoving()
+{
+    writeSetup();
+    // A second copy of the setup, started outside the installer and left to run on its own.
+    QVERIFY(QProcess::startDetached(QStringLiteral("./") + setupName(), {QStringLiteral("stop other")}));
+    QTRY_COMPARE(logLines().size(), 1);
+
+    QuorvelIns window;
+    auto *bar = window.findChild<QProgressBar *>(QStringLiteral("pbarSetup"));
+    startWatched(window);
+    QTRY_COMPARE(logLines().size(), 2);
+
+    finishSetup(QStringLiteral("stop installer"));
+    for (int tick = 1; tick <= 2; ++tick) {
+        QTest::qWait(150);
+        window.onProgressTimeout();
+        QCOMPARE(bar->value(), tick);
+        QVERIFY(window.isSetupRunning());
+    }
+
+    finishSetup(QStringLiteral("stop other"));
+    QTRY_VERIFY(!isProcessRunning(setupName(), systemProcesses()));
+    window.onProgressTimeout();
+    QVERIFY(!window.isSetupRunning());
+}
+
+QTEST_MAIN(TestInstallerWindow)
+#include "tst_installer_window.moc"
