@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QRect>
+
+// The statistics window is laid out in dialog units, as the console's other
+// dialogs are: the form holds pixel positions converted at one fixed scale,
+// the units of the 8 pt dialog font at 96 dpi (base units 6 x 13 pixels, a
+// horizontal unit a quarter and a vertical unit an eighth of them). The
+// window's font is sized to match, so the texts fit their boxes.
+namespace StatisticsLayout {
+
+constexpr double kPixelsPerUnitX = 6.0 / 4.0;
+constexpr double kPixelsPerUnitY = 13.0 / 8.0;
+
+// Pixel height of the 8 pt dialog font at 96 dpi.
+constexpr int kFontPixelSize = 11;
+
+// The window's size in dialog units.
+constexpr int kWidthUnits = 483;
+constexpr int kHeightUnits = 223;
+
+constexpr int UnitsToPixelsX(int units) { return int(units * kPixelsPerUnitX + 0.5); }
+constexpr int UnitsToPixelsY(int units) { return int(units * kPixelsPerUnitY + 0.5); }
+inline QRect UnitsToPixels(int x, int y, int w, int h)
+{
+    return QRect(UnitsToPixelsX(x), UnitsToPixelsY(y), UnitsToPixelsX(w), UnitsToPixelsY(h));
+}
+
+} // namespace StatisticsLayout
