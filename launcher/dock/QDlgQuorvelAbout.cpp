@@ -1,0 +1,145 @@
+#include "QDlgQuorvelAbout.h"
+#include "ui_QDlgQuorvelAbout.h"
+
+#include <QDesktopServices>
+#include <QKeyEvent>
+
+namespace {
+
+// The launcher module's version: major in bits 24-31, minor in bits 16-23,
+// build in bits 0-15.
+constexpr quint32 moduleVersion = 0x03010005;
+const char *const moduleName = "QuorvelEnv";
+const char *const releaseDate = "22/3/2021";
+constexpr int productMajor = 3;
+constexpr int productMinor = 1;
+constexpr int productBuild = 5;
+
+const char *const machineMakerAddress = "https://www.example.com/vrandel";
+const char *const softwareMakerAddress = "https://www.example.com/prevok";
+
+void setupLinkButton(QCommandLinkButton *button, const QUrl &site)
+{
+    button->setText(site.host() + site.path());
+    button->setToolTip(site.toString());
+}
+
+} // namespace
+
+QDlgQuorvelAbout::QDlgQuorvelAbout(const QString &buildId, QWidget *parent, Qt::WindowFlags flags)
+    : QDialog(parent, flags)
+    , m_ui(new Ui::QDlgQuorvelAboutClass)
+    , m_buildId(buildId)
+{
+    // A title bar without system menu, help or close button.
+    Qt::WindowFlags windowFlags = this->windowFlags();
+    windowFlags &= ~(Qt::WindowContextHelpButtonHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    windowFlags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    setWindowFlags(windowFlags);
+
+    m_ui->setupUi(this);
+    setupLinkButton(m_ui->m_cmdLinkVrandel, machineMakerSite());
+    setupLinkButton(m_ui->m_cmdLinkPrevok, softwareMakerSite());
+
+    m_ui->groupBox_2->setStyleSheet(
+        QStringLiteral("QGroupBox {border: 2px solid gray; border-radius: 5px; margin-top: 1ex;}"));
+    m_ui->m_tblProduct->setRowCount(1);
+    fillRow(m_ui->m_tblProduct, ProductRow);
+    m_ui->m_tblModules->setRowCount(1);
+    fillRow(m_ui->m_tblModules, ModuleRow);
+    setDetailsVisible(false);
+}
+
+QDlgQuorvelAbout::~QDlgQuorvelAbout()
+{
+    delete m_ui;
+}
+
+QString QDlgQuorvelAbout::versionText(quint32 packedVersion)
+{
+    return QStringLiteral("%1.%2.%3")
+        .arg((packedVersion >> 24) & 0xFF)
+        .arg((packedVersion >> 16) & 0xFF)
+        .arg(packedVersion & 0xFFFF);
+}
+
+QUrl QDlgQuorvelAbout::machineMakerSite()
+{
+    return QUrl(QString::fromLatin1(machineMakerAddress));
+}
+
+QUrl QDlgQuorvelAbout::softwareMakerSite()
+{
+    return QUrl(QString::fromLatin1(softwareMakerAddress));
+}
+
+void QDlgQuorvelAbout::fillVersionRow(RowKind kind, QString &name, QString &version,
+                                      QString &date) const
+{
+    date = QString::fromLatin1(releaseDate);
+    if (kind == ProductRow) {
+        name = tr("Product");
+        version = QStringLiteral("%1.%2.%3").arg(productMajor).arg(productMinor).arg(productBuild);
+        if (!m_buildId.isEmpty())
+            version += QLatin1Char('.') + m_buildId;
+    } else {
+        name = QString::fromLatin1(moduleName);
+        version = versionText(moduleVersion);
+    }
+}
+
+void QDlgQuorvelAbout::fillRow(QTableWidget *table, RowKind kind)
+{
+    QString name;
+    QString version;
+    QString date;
+    fillVersionRow(kind, name, version, date);
+    const QString texts[] = {name.toUpper(), version, date};
+    for (int column = 0; column < 3; ++column) {
+        auto *item = new QTableWidgetItem(texts[column]);
+        item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+        if (kind == ProductRow) {
+            QFont font = item->font();
+            font.setWeight(QFont::Bold);
+            item->setFont(font);
+            item->setData(Qt::BackgroundRole, QColor(Qt::yellow));
+        }
+        table->setItem(0, column, item);
+    }
+}
+
+void QDlgQuorvelAbout::setDetailsVisible(bool visible)
+{
+    m_ui->m_tblModules->setVisible(visible);
+    if (visible) {
+        m_ui->m_pbViewModules->setIcon(QIcon(QStringLiteral(":/Quorvel/Resources/ButPageUp.png")));
+        m_ui->labDetails->setText(tr("Meno dettagli"));
+    } else {
+        m_ui->m_pbViewModules->setIcon(QIcon(QStringLiteral(":/Quorvel/Resources/ButPageDown.png")));
+        m_ui->labDetails->setText(tr("Più dettagli"));
+    }
+}
+
+void QDlgQuorvelAbout::keyPressEvent(QKeyEvent *event)
+{
+    // The box is closed by its owner only: Escape is passed on, every other
+    // key is swallowed, and the dialog's own Escape and Enter never run.
+    if (event->key() == Qt::Key_Escape)
+        event->ignore();
+}
+
+void QDlgQuorvelAbout::on_m_cmdLinkVrandel_clicked()
+{
+    QDesktopServices::openUrl(machineMakerSite());
+}
+
+void QDlgQuorvelAbout::on_m_cmdLinkPrevok_clicked()
+{
+    QDesktopServices::openUrl(softwareMakerSite());
+}
+
+void QDlgQuorvelAbout::on_m_pbViewModules_clicked()
+{
+    // The table's own hidden state, so the toggle also holds before the box is shown.
+    setDetailsVisible(m_ui->m_tblModules->isHidden());
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QLabel>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include <phonon/AudioOutput>
+#include <phonon/MediaObject>
+#include <phonon/Path>
+
+class MediaVideoWidget;
+class QDropEvent;
+
+// The launcher's main window. It plays the intro full screen; when the intro
+// ends, is skipped or fails, it maximises itself, shows the machine dock and
+// plays the replacement video once. Dropped files and folders are played.
+class MediaPlayer : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit MediaPlayer(bool smallScreen);
+    ~MediaPlayer() override;
+
+    // Sets up the window and starts playing filePath full screen.
+    void initPlayer(const QString &filePath);
+    // Plays one local file from its beginning.
+    void playFile(const QString &name);
+    void handleDrop(QDropEvent *event);
+
+    Phonon::MediaObject &mediaObject() { return m_mediaObject; }
+    MediaVideoWidget *videoWidget() const { return m_videoWidget; }
+    QString currentFile() const { return m_currentFile; }
+    bool introHandled() const { return m_introHandled; }
+
+    // The file the intro step plays: the intro itself only when the PC has
+    // more than two audio outputs, otherwise "skip.avi" from the current
+    // directory.
+    static QString startFileFor(const QString &filePath, int audioOutputDeviceCount);
+
+    // How long a video may take to start playing before it counts as
+    // unplayable.
+    static constexpr int startTimeoutMs = 5000;
+
+public slots:
+    void updateInfo();
+    void skip();
+    void finished();
+    void slotClose();
+    void stateChanged(Phonon::State newState, Phonon::State oldState);
+    void hasVideoChanged(bool hasVideo);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+    virtual int audioOutputDeviceCount() const;
+
+private:
+    void buildLayout();
+    void startSource(const QString &fileName);
+    void onStartTimeout();
+    void reportPlaybackFailure(const QString &text);
+    void leaveFullScreen();
+
+    QLabel *m_infoLabel;
+    QWidget m_videoWindow;
+    Phonon::MediaObject m_mediaObject;
+    Phonon::AudioOutput m_audioOutput;
+    MediaVideoWidget *m_videoWidget;
+    Phonon::Path m_audioOutputPath;
+    bool m_smallScreen;
+    int m_videoAreaHeight = 0;
+    QString m_currentFile;
+    bool m_introHandled = false;
+    QTimer m_startWatch;
+
+    Q_DISABLE_COPY(MediaPlayer)
+};

@@ -1,0 +1,115 @@
+#include "MediaVideoWidget.h"
+
+#include "MediaPlayer.h"
+
+#include <QDragEnterEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+
+
+namespace {
+constexpr int cursorHideDelayMs = 1000;
+}
+
+MediaVideoWidget::MediaVideoWidget(MediaPlayer *player, QWidget *parent)
+    : Phonon::VideoWidget(parent)
+    , m_player(player)
+    , m_fullScreenAction(this)
+{
+    m_fullScreenAction.setCheckable(true);
+    m_fullScreenAction.setChecked(false);
+    m_fullScreenAction.setShortcut(QKeySequence(Qt::ALT | Qt::Key_Return));
+    m_fullScreenAction.setShortcutContext(Qt::WindowShortcut);
+    addAction(&m_fullScreenAction);
+    connect(&m_fullScreenAction, &QAction::toggled, this, &MediaVideoWidget::setFullScreen);
+    setAcceptDrops(true);
+}
+
+void MediaVideoWidget::setFullScreen(bool enabled)
+{
+    if (isFullScreen() == enabled)
+        return;
+    Phonon::VideoWidget::setFullScreen(enabled);
+    emit fullScreenChanged(enabled);
+}
+
+void MediaVideoWidget::endCurrentVideo()
+{
+    m_player->skip();
+}
+
+bool MediaVideoWidget::event(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseMove:
+        unsetCursor();
+        Q_FALLTHROUGH();
+    case QEvent::WindowStateChange: {
+        const bool fullScreen = windowState() & Qt::WindowFullScreen;
+        m_fullScreenAction.setChecked(fullScreen);
+        if (fullScreen) {
+            m_cursorTimer.start(cursorHideDelayMs, this);
+        } else {
+            m_cursorTimer.stop();
+            unsetCursor();
+        }
+        break;
+    }
+    case QEvent::Show:
+        // The video surface appearing anew ends the current video, so the
+        // operator reaches the machines at once.
+        endCurrentVideo();
+        break;
+    case QEvent::Close:
+        // The surface belongs to the player; Alt+F4 in full screen does nothing.
+        event->ignore();
+        return true;
+    default:
+        break;
+    }
+    return Phonon::VideoWidget::event(event);
+}
+
+void MediaVideoWidget::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() == m_cursorTimer.timerId()) {
+        setCursor(Qt::BlankCursor);
+        return;
+    }
+    Phonon::VideoWidget::timerEvent(event);
+}
+
+void MediaVideoWidget::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    Phonon::VideoWidget::mouseDoubleClickEvent(event);
+    setFullScreen(!isFullScreen());
+}
+
+void MediaVideoWidget::keyPressEvent(QKeyEvent *event)
+{
+    if (event->modifiers() == Qt::NoModifier) {
+        if (event->key() == Qt::Key_Escape) {
+            endCurrentVideo();
+            event->accept();
+            return;
+        }
+        if (event->key() == Qt::Key_Backspace) {
+            if (isFullScreen())
+                setFullScreen(false);
+            event->accept();
+            return;
+        }
+    }
+    Phonon::VideoWidget::keyPressEvent(event);
+}
+
+void MediaVideoWidget::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void MediaVideoWidget::dropEvent(QDropEvent *event)
+{
+    m_player->handleDrop(event);
+}

@@ -1,0 +1,76 @@
+#include "QMachine.h"
+
+#include "RecordMessages.h"
+#include "startup/LauncherMessages.h"
+
+#include <QApplication>
+#include <QDataStream>
+
+namespace {
+QString entryKey(const QString &section, const QString &name)
+{
+    return QLatin1Char('[') + section + QStringLiteral("] ") + name;
+}
+} // namespace
+
+QMachine::QMachine(QObject *parent)
+    : QObject(parent)
+{
+}
+
+bool QMachine::getValue(const QString &section, const QString &name, QString &value,
+                        const QString &defaultValue) const
+{
+    const auto it = m_entries.constFind(entryKey(section, name));
+    if (it == m_entries.constEnd()) {
+        value = defaultValue;
+        return false;
+    }
+    value = it.value();
+    return true;
+}
+
+bool QMachine::getInt(const QString &section, const QString &name, int &value,
+                      int defaultValue) const
+{
+    value = defaultValue;
+    QString text;
+    if (!getValue(section, name, text, QString()))
+        return false;
+    value = text.toInt(nullptr, 10);
+    return true;
+}
+
+QDataStream &operator>>(QDataStream &stream, QMachine &machine)
+{
+    qint32 version = 0;
+    stream >> version;
+    if (version != QMachine::classVersion) {
+        stream.setStatus(QDataStream::ReadCorruptData);
+        LauncherMessages::current().critical(
+            QApplication::activeWindow(), QStringLiteral("Errore"),
+            unknownVersionMessage(QStringLiteral("QMachine"), QStringLiteral("Versione caricata"),
+                                  QMachine::classVersion, version));
+        return stream;
+    }
+
+    // Read like Qt reads a map: stop at the first failed read, so a count
+    // larger than the file only costs the entries that are really there.
+    const QDataStream::Status oldStatus = stream.status();
+    stream.resetStatus();
+    machine.m_entries.clear();
+    quint32 count = 0;
+    stream >> count;
+    for (quint32 i = 0; i < count && stream.status() == QDataStream::Ok; ++i) {
+        QString key;
+        QString value;
+        stream >> key >> value;
+        if (stream.status() == QDataStream::Ok)
+            machine.m_entries.insert(key, value);
+    }
+    if (stream.status() != QDataStream::Ok)
+        machine.m_entries.clear();
+    if (oldStatus != QDataStream::Ok)
+        stream.setStatus(oldStatus);
+    return stream;
+}
