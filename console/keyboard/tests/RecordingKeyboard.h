@@ -1,0 +1,79 @@
+#pragma once
+
+#include "KeyEventFilter.h"
+#include "KeyStateSource.h"
+#include "KeyboardDlg.h"
+#include "KeyboardSet.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QSet>
+
+#include <functional>
+
+// A keypad that records its key messages, with the channel each went to,
+// instead of writing them to a socket.
+class RecordingKeyboard : public CKeyboardDlg
+{
+    Q_OBJECT
+
+public:
+    struct Message
+    {
+        CKprotChannel *channel;
+        QByteArray bytes;
+    };
+
+    explicit RecordingKeyboard(int layout, CKeyStateSource *keys, QWidget *mainFrame = nullptr);
+
+    // Bytes sent since the last call, all messages joined.
+    QByteArray TakeSent();
+    QList<Message> messages;
+    // Runs after each recorded message, as a failing send would run its box.
+    std::function<void()> afterSend;
+
+    // Finds a key or latch by its control text ("F0", "SHIFT", "FRECCIA SU").
+    QAbstractButton *Key(const char *name) const;
+    QAbstractButton *Latch(const char *name) const;
+
+protected:
+    void SendKeyMessage(quint8 flags, quint8 code) override;
+};
+
+// PC key state driven by the test, and the console's focus with it.
+class FakeKeyState : public CKeyStateSource
+{
+public:
+    bool HasFocusWindow() const override { return focus; }
+    bool IsKeyHeld(int virtualKey) const override { return held.contains(virtualKey); }
+    bool TakeKeyHeldOrPressed(int virtualKey) override;
+
+    bool focus = true;
+    QSet<int> held;
+    QSet<int> pressedSinceTake;
+};
+
+// The console's real key filter with the focus decided by the test.
+class TestKeyFilter : public CKeyEventFilter
+{
+public:
+    bool HasFocusWindow() const override { return focus; }
+    bool focus = true;
+};
+
+// The application's keypad set making recording keypads over one key state.
+class RecordingKeyboardSet : public CKeyboardSet
+{
+public:
+    explicit RecordingKeyboardSet(CKeyStateSource *keys) : m_keys(keys) {}
+    RecordingKeyboard *Recording(int layout) const;
+
+protected:
+    CKeyboardDlg *NewKeyboard(int layout) override;
+
+private:
+    CKeyStateSource *m_keys;
+};
+
+// Two key-message bytes.
+QByteArray KeyMessageBytes(int flags, int code);
