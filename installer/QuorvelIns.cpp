@@ -44,6 +44,7 @@ QuorvelIns::QuorvelIns(QWidget *parent, Qt::WindowFlags flags)
     readTextFile(QStringLiteral("Intro.html"), m_introHtml);
     readTextFile(QStringLiteral("ReadMe.html"), m_readmeHtml);
     m_settings = InstallerSettings::read();
+    m_watchedName = SetupCommand(m_settings.setupName).watchedName();
 
     fillOptions();
     connect(m_ui->lswOptions, &QListWidget::currentItemChanged, this, &QuorvelIns::onChangeOption);
@@ -139,5 +140,5 @@ void QuorvelIns::onProgressTimeout()
     }
     const int value = bar->value();
     bar->setValue(value >= bar->maximum() ? bar->minimum() : value + 1);
-    m_setupRunning = isProcessRunning(SetupCommand(m_settings.setupName).watchedName(), *m_processSource);
+    m_setupRunning = isProcessRunning(m_watchedName, *m_processSource);
 }

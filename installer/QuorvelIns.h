@@ -58,6 +58,8 @@ private:
     QString m_introHtml;
     QString m_readmeHtml;
     InstallerSettings m_settings;
+    // The file name of the setup program, which the watch looks for.
+    QString m_watchedName;
     const ProcessSource *m_processSource;
     MessageBoxes *m_messageBoxes;
 };
