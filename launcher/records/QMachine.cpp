@@ -45,6 +45,9 @@ QDataStream &operator>>(QDataStream &stream, QMachine &machine)
 {
     qint32 version = 0;
     stream >> version;
+    // A file too short to hold its version is just unreadable: no message.
+    if (stream.status() != QDataStream::Ok)
+        return stream;
     if (version != QMachine::classVersion) {
         stream.setStatus(QDataStream::ReadCorruptData);
         LauncherMessages::current().critical(

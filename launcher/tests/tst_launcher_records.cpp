@@ -1,0 +1,189 @@
+#include "LauncherFixtures.h"
+#include "records/QMacXml.h"
+#include "records/QProject.h"
+
+#include <QDataStream>
+#include <QtTest>
+
+using Entries = QVector<QPair<QString, QString>>;
+
+class TestRecords : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void machineFileIds_data();
+    void machineFileIds();
+    void macXmlFileIds_data();
+    void macXmlFileIds();
+    void deepNestingIsUnreadable();
+    void fileTypeSelectsReader();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+namespace {
+
+QByteArray bigEndian32(quint32 value)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    stream << value;
+    return bytes;
+}
+
+} // namespace
+
+void TestRecords::machineFileIds_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("message");
+
+    const QString key = QStringLiteral("[DESCRIZIONE] MACHID");
+    QTest::newRow("valid") << machineFile(1, {{QStringLiteral("[GENERALE] NOME"), QStringLiteral("Rapida")},
+                                              {key, QStringLiteral("17")}})
+                           << 17 << QString();
+    QTest::newRow("repeated key: last in file wins")
+        << machineFile(1, {{key, QStringLiteral("5")}, {key, QStringLiteral("9")}}) << 9 << QString();
+    QTest::newRow("no MACHID entry") << machineFile(1, {{QStringLiteral("[DESCRIZIONE] NOME"), QStringLiteral("3")}})
+                                     << 0 << QString();
+    QTest::newRow("other section") << machineFile(1, {{QStringLiteral("[GENERALE] MACHID"), QStringLiteral("3")}})
+                                   << 0 << QString();
+    QTest::newRow("non-numeric id") << machineFile(1, {{key, QStringLiteral("abc")}}) << 0 << QString();
+    QTest::newRow("empty file") << QByteArray() << 0 << QString();
+    QTest::newRow("version cut short") << QByteArray("\0\0", 2) << 0 << QString();
+
+    QByteArray truncated = machineFile(1, {{key, QStringLiteral("17")}});
+    truncated.chop(3);
+    QTest::newRow("truncated entry") << truncated << 0 << QString();
+
+    QTest::newRow("huge entry count")
+        << QByteArray(bigEndian32(1) + bigEndian32(0xFFFFFFFF) + machineFile(1, {{key, QStringLiteral("4")}}).mid(8))
+        << 0 << QString();
+    QTest::newRow("huge string length")
+        << QByteArray(bigEndian32(1) + bigEndian32(1) + bigEndian32(0x7FFFFFFE) + QByteArray(64, 'x')) << 0
+        << QString();
+
+    QTest::newRow("version 2") << machineFile(2, {{key, QStringLiteral("17")}}) << 0
+                               << QStringLiteral("Classe:\tQMachine\nVersione:\t1\nVersione caricata:\t2\n"
+                                                 "Funzione:\toperator>>\n\nMessaggio:\tVersione oggetto sconosciuta\n");
+    QTest::newRow("version -1") << machineFile(-1, {{key, QStringLiteral("17")}}) << 0
+                                << QStringLiteral("Classe:\tQMachine\nVersione:\t1\nVersione caricata:\t4294967295\n"
+                                                  "Funzione:\toperator>>\n\nMessaggio:\tVersione oggetto sconosciuta\n");
+}
+
+void TestRecords::machineFileIds()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, id);
+    QFETCH(QString, message);
+
+    const QString path = m_dir.filePath(QStringLiteral("Macchina.mac"));
+    writeFile(path, bytes);
+    RecordingMessages messages;
+    QProject project;
+    QCOMPARE(project.readMachineFile(path), id);
+    if (message.isEmpty()) {
+        QVERIFY(messages.boxes.isEmpty());
+    } else {
+        QCOMPARE(messages.boxes.size(), 1);
+        QCOMPARE(messages.boxes.at(0).kind, QStringLiteral("critical"));
+        QCOMPARE(messages.boxes.at(0).title, QStringLiteral("Errore"));
+        QCOMPARE(messages.boxes.at(0).text, message);
+    }
+}
+
+void TestRecords::macXmlFileIds_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("valid") << macXmlFile(1, QStringLiteral("<MACCHINA><BODY><MACUID>12</MACUID></BODY></MACCHINA>"))
+                           << 12 << QString();
+    QTest::newRow("second BODY has the id")
+        << macXmlFile(1, QStringLiteral("<M><BODY><NOME>A</NOME></BODY><X><BODY><MACUID>12</MACUID></BODY></X></M>"))
+        << 12 << QString();
+    QTest::newRow("first MACUID not a number ends the search")
+        << macXmlFile(1, QStringLiteral("<M><BODY><MACUID>abc</MACUID></BODY><BODY><MACUID>5</MACUID></BODY></M>"))
+        << 0 << QString();
+    QTest::newRow("MACUID not a direct child")
+        << macXmlFile(1, QStringLiteral("<M><BODY><X><MACUID>5</MACUID></X></BODY></M>")) << 0 << QString();
+    QTest::newRow("first of several MACUID")
+        << macXmlFile(1, QStringLiteral("<BODY><MACUID>200</MACUID><MACUID>3</MACUID></BODY>")) << 200 << QString();
+    QTest::newRow("no BODY") << macXmlFile(1, QStringLiteral("<M><MACUID>5</MACUID></M>")) << 0 << QString();
+    QTest::newRow("not XML") << macXmlFile(1, QStringLiteral("MACUID=5 BODY")) << 0 << QString();
+    QTest::newRow("not well formed") << macXmlFile(1, QStringLiteral("<BODY><MACUID>5</BODY>")) << 0 << QString();
+    QTest::newRow("null text") << QByteArray(bigEndian32(1) + bigEndian32(0xFFFFFFFF)) << 0 << QString();
+    QTest::newRow("odd text length") << QByteArray(bigEndian32(1) + bigEndian32(3) + "abc") << 0 << QString();
+    QTest::newRow("text longer than file") << QByteArray(bigEndian32(1) + bigEndian32(0xFFFFFFF0) + "ab") << 0
+                                           << QString();
+    QTest::newRow("version 3") << macXmlFile(3, QStringLiteral("<BODY><MACUID>12</MACUID></BODY>")) << 0
+                               << QStringLiteral("Classe:\tQMacXml\nVersione:\t1\nVersion caricata:\t3\n"
+                                                 "Funzione:\toperator>>\n\nMessaggio:\tVersione oggetto sconosciuta\n");
+}
+
+void TestRecords::macXmlFileIds()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, id);
+    QFETCH(QString, message);
+
+    const QString path = m_dir.filePath(QStringLiteral("Macchina.xml"));
+    writeFile(path, bytes);
+    RecordingMessages messages;
+    QProject project;
+    QCOMPARE(project.readMacXmlFile(path), id);
+    if (message.isEmpty()) {
+        QVERIFY(messages.boxes.isEmpty());
+    } else {
+        QCOMPARE(messages.boxes.size(), 1);
+        QCOMPARE(messages.boxes.at(0).kind, QStringLiteral("plain"));
+        QCOMPARE(messages.boxes.at(0).title, QString());
+        QCOMPARE(messages.boxes.at(0).text, message);
+    }
+}
+
+void TestRecords::deepNestingIsUnreadable()
+{
+    // Nested far beyond what the document parser survives, and then just
+    // within the depth the launcher accepts.
+    const int tooDeep = 50000;
+    QString xml = QStringLiteral("<BODY><MACUID>7</MACUID>");
+    xml += QStringLiteral("<a>").repeated(tooDeep) + QStringLiteral("</a>").repeated(tooDeep);
+    xml += QStringLiteral("</BODY>");
+    QCOMPARE(machineIdFromXml(xml), 0);
+
+    const int deepButFine = 900;
+    QString fine = QStringLiteral("<a>").repeated(deepButFine) + QStringLiteral("<BODY><MACUID>7</MACUID></BODY>")
+        + QStringLiteral("</a>").repeated(deepButFine);
+    QCOMPARE(machineIdFromXml(fine), 7);
+}
+
+void TestRecords::fileTypeSelectsReader()
+{
+    const QString folder = m_dir.path();
+    writeFile(m_dir.filePath(QStringLiteral("one.mac")),
+              machineFile(1, {{QStringLiteral("[DESCRIZIONE] MACHID"), QStringLiteral("21")}}));
+    writeFile(m_dir.filePath(QStringLiteral("two.mac")),
+              macXmlFile(1, QStringLiteral("<BODY><MACUID>22</MACUID></BODY>")));
+
+    RecordingMessages messages;
+    QProject project;
+    QCOMPARE(project.readMachineId(folder, QStringLiteral("one.mac"), 1), 21);
+    QCOMPARE(project.readMachineId(folder, QStringLiteral("two.mac"), 2), 22);
+    // The other reader on the same file: a type-2 file read as type 1 has a
+    // string where the map count is expected, and the other way round.
+    QCOMPARE(project.readMachineId(folder, QStringLiteral("two.mac"), 1), 0);
+    QCOMPARE(project.readMachineId(folder, QStringLiteral("one.mac"), 2), 0);
+    for (int type : {0, 3, -1, 99})
+        QCOMPARE(project.readMachineId(folder, QStringLiteral("one.mac"), type), 0);
+    QCOMPARE(project.readMachineId(folder, QStringLiteral("missing.mac"), 1), 0);
+    QCOMPARE(project.readMachineId(folder, QString(), 1), 0);
+    QVERIFY(messages.boxes.isEmpty());
+}
+
+QTEST_MAIN(TestRecords)
+#include "tst_launcher_records.moc"
