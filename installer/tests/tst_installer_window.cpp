@@ -161,17 +161,9 @@ void TestInstallerWindow::optionListFollowsSetupId()
     QCOMPARE(list->maximumWidth(), listWidth);
     QCOMPARE(window.maximumWidth(), windowMaxWidth);
     QCOMPARE(window.maximumHeight(), 800);
-    QCOMPARE(list->viewMode(), QListView::IconMode);
-
-    const QStringList texts{QStringLiteral("Introduction"), QStringLiteral("Readme"), QStringLiteral("Install"),
-                            QStringLiteral("Exit")};
-    QCOMPARE(list->count(), texts.size());
-    for (int row = 0; row < list->count(); ++row) {
-        const QListWidgetItem *item = list->item(row);
-        QCOMPARE(item->text(), texts.at(row));
-        QCOMPARE(item->flags(), Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-        QVERIFY2(!item->icon().isNull(), qPrintable(item->text()));
-    }
+    QCOMPARE(list->count(), 4);
+    for (int row = 0; row < list->count(); ++row)
+        QVERIFY2(!list->item(row)->icon().isNull(), qPrintable(list->item(row)->text()));
     // The pictures come from the bundle compiled into the installer.
     QVERIFY(!window.windowIcon().isNull());
     for (const char *label : {"labIntroP1", "labIntroP2", "labIntroP4"})
