@@ -17,11 +17,7 @@ CStatisticsDlg::CStatisticsDlg(const QString &host, QWidget *parent)
     m_ui->setupUi(this);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
-    // The form's positions assume the 8 pt dialog font; with a larger
-    // desktop font the longer register names would not fit their boxes.
-    QFont dialogFont = font();
-    dialogFont.setPixelSize(StatisticsLayout::kFontPixelSize);
-    setFont(dialogFont);
+    FitFont();
     setFixedSize(StatisticsLayout::UnitsToPixelsX(StatisticsLayout::kWidthUnits),
                  StatisticsLayout::UnitsToPixelsY(StatisticsLayout::kHeightUnits));
 
@@ -52,6 +48,31 @@ CStatisticsDlg::~CStatisticsDlg()
 {
     delete m_channel;
     delete m_ui;
+}
+
+void CStatisticsDlg::FitFont()
+{
+    // The form is drawn for the 8 pt dialog font. The desktop's sans font is
+    // often wider, and the longest register names would be cut off in their
+    // boxes; the window takes the largest size up to the dialog font's at
+    // which every label fits, the same for all texts.
+    QFont dialogFont = font();
+    for (int pixels = StatisticsLayout::kFontPixelSize; pixels >= StatisticsLayout::kSmallestFontPixelSize;
+         --pixels) {
+        dialogFont.setPixelSize(pixels);
+        const QFontMetrics metrics(dialogFont);
+        bool fits = true;
+        for (const QLabel *label : findChildren<QLabel *>()) {
+            if (label->frameShape() != QFrame::NoFrame
+                && metrics.horizontalAdvance(label->text()) > label->contentsRect().width()) {
+                fits = false;
+                break;
+            }
+        }
+        if (fits)
+            break;
+    }
+    setFont(dialogFont);
 }
 
 void CStatisticsDlg::OnChannelData()

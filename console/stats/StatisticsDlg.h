@@ -39,6 +39,7 @@ public:
     void done(int result) override;
 
 private:
+    void FitFont();
     void ShowRecord(const StatisticsRecord &record);
     void DropChannel();
 

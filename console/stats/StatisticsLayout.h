@@ -7,13 +7,16 @@
 // the units of the 8 pt dialog font at 96 dpi (base units 6 x 13 pixels, a
 // horizontal unit a quarter and a vertical unit an eighth of them). The
 // window's font is sized to match, so the texts fit their boxes.
+// At this scale the window is 725 x 362 pixels.
 namespace StatisticsLayout {
 
 constexpr double kPixelsPerUnitX = 6.0 / 4.0;
 constexpr double kPixelsPerUnitY = 13.0 / 8.0;
 
-// Pixel height of the 8 pt dialog font at 96 dpi.
+// Pixel height of the 8 pt dialog font at 96 dpi, and the smallest size the
+// window falls back to when the desktop's font is wider than that one.
 constexpr int kFontPixelSize = 11;
+constexpr int kSmallestFontPixelSize = 8;
 
 // The window's size in dialog units.
 constexpr int kWidthUnits = 483;

@@ -223,6 +223,8 @@ void TestStatsWindow::formIsDialog132()
         QCOMPARE(label->frameShape(), QFrame::Box);
         QCOMPARE(label->alignment(), Qt::AlignCenter);
         QVERIFY2(label->geometry().right() < UnitsToPixels(row.valueX, 0, 0, 0).left(), row.label);
+        // The whole name shows, not cut off by its box.
+        QVERIFY2(label->fontMetrics().horizontalAdvance(text) <= label->contentsRect().width(), row.label);
 
         QLabel *value = ValueOf(dialog, row);
         QVERIFY2(value, row.label);
