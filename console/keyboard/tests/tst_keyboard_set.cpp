@@ -1,0 +1,300 @@
+#include "KeyboardDlg.h"
+#include "LoopbackServer.h"
+#include "RecordingKeyboard.h"
+#include "RecordingMessages.h"
+
+#include <QAbstractButton>
+#include <QEventLoop>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+// The application's three keypads: showing and hiding them for screen
+// windows, the idle steps, placement, and failing sends.
+
+namespace {
+
+// A message box that, like the real one, runs its own event loop while it is
+// open; it counts how many boxes are open at once.
+class LoopingMessages final : public UserMessages
+{
+public:
+    LoopingMessages() { SetMessages(this); }
+    ~LoopingMessages() override { SetMessages(nullptr); }
+
+    void Show(const QString &, const QString &text, MessageIcon) override
+    {
+        texts << text;
+        ++open;
+        deepest = qMax(deepest, open);
+        if (whileOpen)
+            QTimer::singleShot(5, whileOpen);
+        QEventLoop loop;
+        QTimer::singleShot(60, &loop, &QEventLoop::quit);
+        loop.exec();
+        --open;
+    }
+
+    QStringList texts;
+    int open = 0;
+    int deepest = 0;
+    std::function<void()> whileOpen;
+};
+
+} // namespace
+
+class TestKeyboardSet : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void showAndHideFollowTheScreenWindows();
+    void hiddenKeySendsBreakToNewChannel();
+    void tastieraOffAndOnStartsAfresh();
+    void idleStepsDestroyWhenNothingShows();
+    void idleStepsPollTheVisibleKeypad();
+    void failingSendsDoNotStackMessageBoxes();
+    void destroyingWhileAMessageBoxIsOpen();
+    void placedCentredOnTheMainFrameBottom();
+
+private:
+    FakeKeyState m_keys;
+    std::unique_ptr<RecordingKeyboardSet> m_set;
+    std::unique_ptr<LoopbackServer> m_serverA;
+    std::unique_ptr<LoopbackServer> m_serverB;
+    std::unique_ptr<CKprotChannel> m_channelA;
+    std::unique_ptr<CKprotChannel> m_channelB;
+};
+
+void TestKeyboardSet::initTestCase()
+{
+    // Two controllers on their own loopback addresses, so the hosts differ.
+    m_serverA = std::make_unique<LoopbackServer>(QHostAddress(QStringLiteral("127.0.0.1")));
+    m_serverB = std::make_unique<LoopbackServer>(QHostAddress(QStringLiteral("127.0.0.3")));
+    QVERIFY(m_serverA->isListening());
+    QVERIFY(m_serverB->isListening());
+}
+
+void TestKeyboardSet::init()
+{
+    m_keys = FakeKeyState();
+    m_set = std::make_unique<RecordingKeyboardSet>(&m_keys);
+    m_channelA = std::make_unique<CKprotChannel>();
+    m_channelB = std::make_unique<CKprotChannel>();
+    m_channelA->Open(m_serverA->host(), nullptr, m_serverA->port());
+    m_channelB->Open(m_serverB->host(), nullptr, m_serverB->port());
+    QVERIFY(m_channelA->IsOpen());
+    QVERIFY(m_channelB->IsOpen());
+}
+
+void TestKeyboardSet::cleanup()
+{
+    m_set.reset();
+    m_channelA.reset();
+    m_channelB.reset();
+}
+
+void TestKeyboardSet::showAndHideFollowTheScreenWindows()
+{
+    m_set->ShowKeyboard(0, m_channelA.get()); // keypads off: nothing
+    QVERIFY(!m_set->KeyboardsExist());
+
+    m_set->CreateKeyboards();
+    QVERIFY(m_set->KeyboardsExist());
+    for (int layout = 0; layout < 3; ++layout)
+        QVERIFY(!m_set->Keyboard(layout)->isVisible());
+
+    m_set->ShowKeyboard(1, m_channelA.get());
+    QVERIFY(m_set->Keyboard(1)->isVisible());
+    QCOMPARE(m_set->Keyboard(1)->windowTitle(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(m_set->Keyboard(1)->GetChannel(), m_channelA.get());
+
+    // Another screen window with another layout takes over.
+    m_set->ShowKeyboard(2, m_channelB.get());
+    QVERIFY(!m_set->Keyboard(1)->isVisible());
+    QVERIFY(!m_set->Keyboard(1)->GetChannel());
+    QVERIFY(m_set->Keyboard(2)->isVisible());
+    QCOMPARE(m_set->Keyboard(2)->windowTitle(), QStringLiteral("127.0.0.3"));
+
+    // Closing a screen window of another host leaves the keypad attached.
+    m_set->HideKeyboard(2, m_channelA.get());
+    QVERIFY(!m_set->Keyboard(2)->isVisible());
+    QCOMPARE(m_set->Keyboard(2)->GetChannel(), m_channelB.get());
+    m_set->HideKeyboard(2, m_channelB.get());
+    QVERIFY(!m_set->Keyboard(2)->GetChannel());
+
+    // The same keypad re-attached to another channel gets its caption.
+    m_set->ShowKeyboard(2, m_channelA.get());
+    QCOMPARE(m_set->Keyboard(2)->windowTitle(), QStringLiteral("127.0.0.1"));
+    m_set->HideKeyboard(7, m_channelA.get()); // no such layout: nothing
+    QVERIFY(m_set->Keyboard(2)->isVisible());
+}
+
+void TestKeyboardSet::hiddenKeySendsBreakToNewChannel()
+{
+    m_set->CreateKeyboards();
+    m_set->ShowKeyboard(0, m_channelA.get());
+    RecordingKeyboard *keyboard = m_set->Recording(0);
+    m_keys.held.insert('Z');
+    m_set->RunIdleSteps();
+    QCOMPARE(keyboard->messages.size(), 1);
+    QCOMPARE(keyboard->messages[0].channel, m_channelA.get());
+
+    m_set->HideKeyboard(0, m_channelA.get());
+    m_keys.held.remove('Z');
+    m_set->ShowKeyboard(0, m_channelB.get());
+    m_set->RunIdleSteps();
+    QCOMPARE(keyboard->messages.size(), 2);
+    QCOMPARE(keyboard->messages[1].channel, m_channelB.get());
+    QCOMPARE(keyboard->messages[1].bytes, KeyMessageBytes(0x01, 0x5A));
+}
+
+void TestKeyboardSet::tastieraOffAndOnStartsAfresh()
+{
+    m_set->CreateKeyboards();
+    m_set->ShowKeyboard(1, m_channelA.get());
+    m_set->Recording(1)->Latch("CTRL")->setChecked(true);
+    m_keys.held.insert('Q');
+    m_set->RunIdleSteps();
+    QCOMPARE(m_set->Recording(1)->TakeSent(), KeyMessageBytes(0x02, 0x51));
+
+    // "Tastiera" off: no break messages; on again: nothing remembered.
+    m_set->DestroyKeyboards();
+    QVERIFY(!m_set->KeyboardsExist());
+    m_keys.held.remove('Q');
+    m_set->CreateKeyboards();
+    m_set->ShowKeyboard(1, m_channelB.get());
+    QCOMPARE(m_set->Keyboard(1)->windowTitle(), QStringLiteral("127.0.0.3"));
+    QVERIFY(!m_set->Recording(1)->Latch("CTRL")->isChecked());
+    m_set->RunIdleSteps();
+    QCOMPARE(m_set->Recording(1)->TakeSent(), QByteArray());
+}
+
+void TestKeyboardSet::idleStepsDestroyWhenNothingShows()
+{
+    // The screen window whose keypad shows is closed: gone at the next idle moment.
+    m_set->CreateKeyboards();
+    m_set->ShowKeyboard(0, m_channelA.get());
+    m_set->HideKeyboard(0, m_channelA.get());
+    QVERIFY(m_set->KeyboardsExist());
+    QTRY_VERIFY(!m_set->KeyboardsExist());
+
+    // The last screen window is gone, though a keypad still shows.
+    bool screenWindows = true;
+    m_set->SetScreenWindowProbe([&screenWindows] { return screenWindows; });
+    m_set->CreateKeyboards();
+    m_set->ShowKeyboard(2, m_channelA.get());
+    QTest::qWait(20);
+    QVERIFY(m_set->KeyboardsExist());
+    screenWindows = false;
+    QTRY_VERIFY(!m_set->KeyboardsExist());
+}
+
+void TestKeyboardSet::idleStepsPollTheVisibleKeypad()
+{
+    m_set->CreateKeyboards();
+    m_set->ShowKeyboard(2, m_channelA.get());
+    // Driven by the event loop alone, the way the console runs.
+    QTest::mousePress(m_set->Recording(2)->Key("TARTARUGA"), Qt::LeftButton);
+    QTRY_COMPARE(m_set->Recording(2)->messages.size(), 1);
+    QTest::mouseRelease(m_set->Recording(2)->Key("TARTARUGA"), Qt::LeftButton);
+    QTRY_COMPARE(m_set->Recording(2)->messages.size(), 2);
+    QCOMPARE(m_set->Recording(2)->TakeSent(), KeyMessageBytes(0x00, 0xEC) + KeyMessageBytes(0x01, 0xEC));
+    QVERIFY(m_set->Recording(0)->messages.isEmpty());
+}
+
+void TestKeyboardSet::failingSendsDoNotStackMessageBoxes()
+{
+    // Every send fails with a box; while it is open the operator goes on
+    // typing on the PC keyboard.
+    LoopingMessages boxes;
+    m_set->CreateKeyboards();
+    m_set->ShowKeyboard(0, m_channelA.get());
+    RecordingKeyboard *keyboard = m_set->Recording(0);
+    keyboard->afterSend = [] {
+        ShowMessage(QStringLiteral("Errore trasmissione canale KPROT"), MessageIcon::Exclamation);
+    };
+    int typed = 0;
+    boxes.whileOpen = [this, &typed] {
+        const int key = 'A' + typed++ % 26;
+        if (m_keys.held.contains(key))
+            m_keys.held.remove(key);
+        else
+            m_keys.held.insert(key);
+        // Qt never re-enters the idle timer's own slot; any other road into
+        // the idle steps (a second idle source) must find them guarded too.
+        m_set->RunIdleSteps();
+    };
+    m_keys.held.insert('Q');
+    QTRY_VERIFY(typed >= 6);
+    m_keys.held.clear();
+    boxes.whileOpen = nullptr;
+    QTRY_COMPARE(boxes.open, 0);
+    QTest::qWait(100);
+
+    QCOMPARE(boxes.deepest, 1);
+    QCOMPARE(boxes.texts.size(), keyboard->messages.size());
+    // Every key that went down came up again: the changes were sent after
+    // each box closed, not lost or duplicated.
+    int down = 0;
+    for (const auto &message : keyboard->messages)
+        down += (message.bytes[0] & 0x01) ? -1 : 1;
+    QCOMPARE(down, 0);
+}
+
+void TestKeyboardSet::destroyingWhileAMessageBoxIsOpen()
+{
+    LoopingMessages boxes;
+    m_set->CreateKeyboards();
+    m_set->ShowKeyboard(1, m_channelA.get());
+    m_set->Recording(1)->afterSend = [] {
+        ShowMessage(QStringLiteral("Errore trasmissione canale KPROT"), MessageIcon::Exclamation);
+    };
+    // "Tastiera" given (or the last screen window closed) while the box of a
+    // failed send is open, above the pass that sent.
+    boxes.whileOpen = [this] { m_set->DestroyKeyboards(); };
+    m_keys.held.insert('F');
+    m_keys.held.insert('G');
+    QTRY_VERIFY(!m_set->KeyboardsExist());
+    QTRY_COMPARE(boxes.open, 0);
+    QCOMPARE(boxes.deepest, 1);
+    m_set->CreateKeyboards();
+    QVERIFY(m_set->KeyboardsExist());
+}
+
+void TestKeyboardSet::placedCentredOnTheMainFrameBottom()
+{
+    QWidget mainFrame;
+    mainFrame.setGeometry(100, 50, 801, 600);
+    m_set->SetMainFrame(&mainFrame);
+    m_set->CreateKeyboards();
+    m_set->ShowKeyboard(0, m_channelA.get());
+
+    const auto check = [&mainFrame](CKeyboardDlg *keyboard) {
+        const QRect m = mainFrame.frameGeometry();
+        const QRect k = keyboard->frameGeometry();
+        QCOMPARE(k.y() + k.height(), m.y() + m.height());
+        QCOMPARE(k.x(), m.x() + (m.width() - k.width()) / 2);
+    };
+    for (int layout = 0; layout < 3; ++layout)
+        check(m_set->Keyboard(layout));
+
+    // Narrower than the keypad: the division truncates towards zero.
+    mainFrame.setGeometry(100, 50, 301, 400);
+    m_set->RepositionKeyboards();
+    const QRect k = m_set->Keyboard(0)->frameGeometry();
+    QCOMPARE(k.x(), 100 + (301 - k.width()) / 2);
+    QVERIFY((301 - k.width()) % 2 != 0); // a case where floor would differ
+    check(m_set->Keyboard(0));
+
+    // A keypad moved by the operator stays until the next resize.
+    m_set->Keyboard(0)->move(5, 5);
+    QCOMPARE(m_set->Keyboard(0)->frameGeometry().topLeft(), QPoint(5, 5));
+}
+
+QTEST_MAIN(TestKeyboardSet)
+#include "tst_keyboard_set.moc"
