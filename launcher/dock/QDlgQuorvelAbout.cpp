@@ -31,7 +31,8 @@ QDlgQuorvelAbout::QDlgQuorvelAbout(const QString &buildId, QWidget *parent, Qt::
     , m_ui(new Ui::QDlgQuorvelAboutClass)
     , m_buildId(buildId)
 {
-    // A title bar without system menu, help or close button.
+    // A title bar of its own making, without the help button. The close
+    // button stays: it is the one way to close the box, as no key does.
     Qt::WindowFlags windowFlags = this->windowFlags();
     windowFlags &= ~(Qt::WindowContextHelpButtonHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     windowFlags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
