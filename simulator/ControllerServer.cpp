@@ -234,8 +234,9 @@ void ControllerServer::OnFloodStep()
     m_panel.AdvanceFlood();
     m_panel.DrawFloodStrip(m_frame);
     // The stripe runs through every row, so every unit changed.
+    QBitArray all(UnitCount(), true);
     for (ScreenSession *session : QList<ScreenSession *>(m_screenSessions))
-        session->MarkAllDirty();
+        session->MarkDirty(all);
 }
 
 void ControllerServer::ScheduleRedraw()

@@ -38,7 +38,9 @@ public:
     ScreenSession(QTcpSocket *socket, const ScreenUnitSource *source, const FaultSettings &faults,
                   bool splitWrites, bool flood, quint32 seed, QObject *parent = nullptr);
 
+    // The whole panel again, from the top (new console, refresh request).
     void MarkAllDirty();
+    // Units that changed; they go out in turn after those already pending.
     void MarkDirty(const QBitArray &units);
     QString PeerName() const { return m_peerName; }
     int BlocksSent() const { return m_blocksSent; }

@@ -1,6 +1,7 @@
 #include "StreamWriter.h"
 
 #include <QTcpSocket>
+#include <QTimer>
 #include <algorithm>
 
 StreamWriter::StreamWriter(QTcpSocket *socket, bool splitWrites, quint32 seed, QObject *parent)
@@ -45,7 +46,9 @@ void StreamWriter::ScheduleNextPiece()
     if (m_pieceScheduled)
         return;
     m_pieceScheduled = true;
-    QMetaObject::invokeMethod(this, &StreamWriter::WriteNextPiece, Qt::QueuedConnection);
+    // A timer rather than a posted call: the event loop then also serves
+    // the other sockets between two pieces, as a real controller would.
+    QTimer::singleShot(0, this, &StreamWriter::WriteNextPiece);
 }
 
 int StreamWriter::NextPieceSize()
