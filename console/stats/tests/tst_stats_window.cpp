@@ -163,6 +163,26 @@ public:
     int receivedWhileStatisticsOpen = 0;
 };
 
+// A message sink that closes the statistics window while the channel's box
+// is up, as a session end or the main window going away would.
+class ClosingMessages final : public UserMessages
+{
+public:
+    void Show(const QString &, const QString &text, MessageIcon) override
+    {
+        texts << text;
+        if (!dialog)
+            return;
+        dialog->reject();
+        channelAliveInsideBox = !channel.isNull();
+    }
+
+    QPointer<QDialog> dialog;
+    QPointer<CKprotChannel> channel;
+    QStringList texts;
+    bool channelAliveInsideBox = false;
+};
+
 } // namespace
 
 class TestStatsWindow : public QObject
@@ -186,6 +206,7 @@ private slots:
     void peerClosingIsReportedAndWindowStays();
     void closingTheWindowEndsItsChannel_data();
     void closingTheWindowEndsItsChannel();
+    void closedWhileTheChannelsBoxIsUp();
     void screenChannelKeepsReceivingWhileOpen();
 
 private:
@@ -436,6 +457,32 @@ void TestStatsWindow::closingTheWindowEndsItsChannel()
     QTest::qWait(50);
     QVERIFY(ChipLine(dialog)->text().isEmpty());
     QVERIFY(m_messages->entries.isEmpty());
+}
+
+void TestStatsWindow::closedWhileTheChannelsBoxIsUp()
+{
+    CStatisticsDlg dialog(kStatsHost);
+    QVERIFY(m_server->waitForClient());
+    dialog.show();
+    m_server->send(Record(7, 1, 10));
+    QTRY_COMPARE(ChipLine(dialog)->text(), QStringLiteral("LAN91C100  rev. 1"));
+
+    ClosingMessages messages;
+    messages.dialog = &dialog;
+    messages.channel = dialog.findChild<CKprotChannel *>();
+    SetMessages(&messages);
+    // The peer's close is reported from inside the channel's notification;
+    // the channel still runs there, so it must outlive the window's close
+    // and then go quietly.
+    m_server->send(QByteArray(100, '\0'));
+    m_server->closeClient();
+    QTRY_COMPARE(messages.texts, QStringList{QStringLiteral("Host canale KPROT chiuso")});
+    SetMessages(m_messages);
+
+    QVERIFY(messages.channelAliveInsideBox);
+    QTRY_VERIFY(messages.channel.isNull());
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(ChipLine(dialog)->text(), QStringLiteral("LAN91C100  rev. 1"));
 }
 
 void TestStatsWindow::screenChannelKeepsReceivingWhileOpen()
