@@ -3,6 +3,7 @@
 #include "KeyEventFilter.h"
 #include "KeyboardDlg.h"
 
+#include <QApplication>
 #include <QWindow>
 
 CKeyboardSet::CKeyboardSet(QObject *parent)
@@ -45,6 +46,10 @@ void CKeyboardSet::CreateKeyboards()
 {
     if (KeyboardsExist())
         return;
+    // Watch the PC keyboard from here on, also when this set was made before
+    // the application object (installing again keeps one filter).
+    if (qApp)
+        qApp->installEventFilter(m_keyFilter);
     for (int layout = 0; layout < kKeyboardLayoutCount; ++layout) {
         CKeyboardDlg *keyboard = NewKeyboard(layout);
         // No parent, but kept above the main frame by the window manager.
