@@ -54,7 +54,12 @@ ControllerServer::ControllerServer(const SimOptions &options, QObject *parent)
     m_frame = m_panel.Render(m_clock());
 }
 
-ControllerServer::~ControllerServer() = default;
+ControllerServer::~ControllerServer()
+{
+    // Sessions go first, while the panel they encode from still exists.
+    qDeleteAll(QList<ScreenSession *>(m_screenSessions));
+    qDeleteAll(QList<StatsSession *>(m_statsSessions));
+}
 
 bool ControllerServer::Start(QString *error, int *exitCode)
 {

@@ -6,14 +6,17 @@ namespace {
 
 void AppendMonoBand(QByteArray &out, const PanelCanvas &canvas, int band)
 {
+    const int start = out.size();
+    out.resize(start + kMonoBandBytes);
+    auto *bytes = reinterpret_cast<quint8 *>(out.data()) + start;
     for (int row = band * kMonoBandRows; row < (band + 1) * kMonoBandRows; ++row) {
+        const bool inside = row < canvas.Height() && canvas.Width() >= kMonoWidth;
+        const quint8 *pixels = inside ? canvas.Row(row) : nullptr;
         for (int byteColumn = 0; byteColumn < kMonoRowBytes; ++byteColumn) {
             quint8 bits = 0;
-            for (int bit = 0; bit < 8; ++bit) {
-                if (canvas.At(byteColumn * 8 + bit, row) != 0)
-                    bits |= quint8(1u << bit);
-            }
-            out.append(char(bits));
+            for (int bit = 0; inside && bit < 8; ++bit)
+                bits |= quint8(unsigned(pixels[byteColumn * 8 + bit] != 0) << bit);
+            *bytes++ = bits;
         }
     }
 }
@@ -41,6 +44,10 @@ int UnitRowCount(PanelFormat format)
 void AppendPixelRuns(QByteArray &out, const quint8 *pixels, int width)
 {
     const int pairs = width / 2;
+    const int start = out.size();
+    out.resize(start + 3 * pairs); // the most a row can take: one run a pair
+    auto *runs = reinterpret_cast<quint8 *>(out.data()) + start;
+    int used = 0;
     int pair = 0;
     while (pair < pairs) {
         const quint8 even = pixels[2 * pair];
@@ -49,11 +56,12 @@ void AppendPixelRuns(QByteArray &out, const quint8 *pixels, int width)
         while (pair + count < pairs && count < kMaxRunCount
                && pixels[2 * (pair + count)] == even && pixels[2 * (pair + count) + 1] == odd)
             ++count;
-        out.append(char(count));
-        out.append(char(even));
-        out.append(char(odd));
+        runs[used++] = quint8(count);
+        runs[used++] = even;
+        runs[used++] = odd;
         pair += count;
     }
+    out.resize(start + used);
 }
 
 QByteArray EncodeScreenBlock(PanelFormat format, int layout, const PanelCanvas &canvas,
