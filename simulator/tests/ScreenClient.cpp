@@ -25,7 +25,6 @@ void ScreenClient::OnReadyRead()
     const QByteArray bytes = socket.readAll();
     if (bytes.isEmpty())
         return;
-    ++reads;
     received.append(bytes);
     if (!m_decoding)
         return;

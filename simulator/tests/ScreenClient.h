@@ -30,7 +30,6 @@ public:
     QVector<DecodedBlock> blocks;     // decoded so far
     PanelDecoder decoder;
     PanelDecoder::Result stopReason = PanelDecoder::Result::NeedMore;
-    int reads = 0;
 
 private:
     void OnReadyRead();
