@@ -51,6 +51,9 @@ MediaPlayer::MediaPlayer(bool smallScreen)
     m_startWatch.setSingleShot(true);
     m_startWatch.setInterval(startTimeoutMs);
     connect(&m_startWatch, &QTimer::timeout, this, &MediaPlayer::onStartTimeout);
+    m_skipWatch.setSingleShot(true);
+    m_skipWatch.setInterval(skipEndDelayMs);
+    connect(&m_skipWatch, &QTimer::timeout, this, &MediaPlayer::onSkipTimeout);
 }
 
 MediaPlayer::~MediaPlayer()
@@ -88,7 +91,10 @@ void MediaPlayer::initPlayer(const QString &filePath)
     Phonon::createPath(&m_mediaObject, m_videoWidget);
 
     const QString fileToPlay = startFileFor(filePath, audioOutputDeviceCount());
-    m_videoWidget->setFullScreen(true);
+    {
+        const ArrangingVideo arranging(m_arrangingVideo);
+        m_videoWidget->setFullScreen(true);
+    }
     playFile(fileToPlay);
 }
 
@@ -112,7 +118,7 @@ void MediaPlayer::buildLayout()
     layout->addWidget(m_infoLabel);
 
     layout->addWidget(&m_videoWindow);
-    m_videoWindow.hide();
+    setVideoWindowVisible(false);
 
     auto *panel = new QWidget(this);
     panel->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
@@ -147,6 +153,7 @@ void MediaPlayer::startSource(const QString &fileName)
                                   Qt::QueuedConnection);
         return;
     }
+    ++m_startCount;
     m_mediaObject.setCurrentSource(localSource(file.absoluteFilePath()));
     m_mediaObject.play();
     m_startWatch.start();
@@ -169,24 +176,60 @@ void MediaPlayer::reportPlaybackFailure(const QString &text)
     finished();
 }
 
+void MediaPlayer::videoShown()
+{
+    if (!m_arrangingVideo)
+        skip();
+}
+
 void MediaPlayer::skip()
 {
+    const Phonon::State state = m_mediaObject.state();
+    if (state != Phonon::PlayingState && state != Phonon::PausedState
+        && state != Phonon::BufferingState && state != Phonon::LoadingState)
+        return;
     const qint64 total = m_mediaObject.totalTime();
     if (total > 0)
         m_mediaObject.seek(total);
+    // The GStreamer back end can stay on the last frame after a seek to the
+    // end without ever reporting the end; the skipped video is ended here
+    // then, unless another video has started in the meantime.
+    m_skippedStart = m_startCount;
+    m_skipWatch.start();
+}
+
+void MediaPlayer::onSkipTimeout()
+{
+    const Phonon::State state = m_mediaObject.state();
+    if (m_skippedStart != m_startCount || state == Phonon::StoppedState || state == Phonon::ErrorState)
+        return;
+    m_mediaObject.stop();
+    finished();
 }
 
 void MediaPlayer::leaveFullScreen()
 {
-    if (m_videoWidget->isFullScreen())
+    if (m_videoWidget->isFullScreen()) {
+        const ArrangingVideo arranging(m_arrangingVideo);
         m_videoWidget->setFullScreen(false);
+    }
+}
+
+void MediaPlayer::setVideoWindowVisible(bool visible)
+{
+    const ArrangingVideo arranging(m_arrangingVideo);
+    m_videoWindow.setVisible(visible);
 }
 
 void MediaPlayer::finished()
 {
     m_startWatch.stop();
+    m_skipWatch.stop();
     QApplication::restoreOverrideCursor();
-    showMaximized();
+    {
+        const ArrangingVideo arranging(m_arrangingVideo);
+        showMaximized();
+    }
 
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
     m_videoAreaHeight = available.height() - 40;
@@ -203,6 +246,7 @@ void MediaPlayer::finished()
         m_currentFile.replace(QStringLiteral("introQuorvel"), QStringLiteral("skip"));
         startSource(m_currentFile);
     }
+    const ArrangingVideo arranging(m_arrangingVideo);
     m_videoWindow.setFixedSize(videoAreaWidth, m_videoAreaHeight);
 }
 
@@ -229,7 +273,7 @@ void MediaPlayer::stateChanged(Phonon::State newState, Phonon::State oldState)
     case Phonon::PlayingState:
         m_startWatch.stop();
         if (m_mediaObject.hasVideo())
-            m_videoWindow.show();
+            setVideoWindowVisible(true);
         break;
     case Phonon::PausedState:
     case Phonon::BufferingState:
@@ -247,7 +291,7 @@ void MediaPlayer::stateChanged(Phonon::State newState, Phonon::State oldState)
 void MediaPlayer::hasVideoChanged(bool hasVideo)
 {
     m_infoLabel->setVisible(!hasVideo);
-    m_videoWindow.setVisible(hasVideo);
+    setVideoWindowVisible(hasVideo);
 }
 
 void MediaPlayer::updateInfo()

@@ -28,6 +28,9 @@ public:
     // Plays one local file from its beginning.
     void playFile(const QString &name);
     void handleDrop(QDropEvent *event);
+    // The video surface has appeared anew through the operator's doing (a
+    // full-screen switch): the current video ends.
+    void videoShown();
 
     Phonon::MediaObject &mediaObject() { return m_mediaObject; }
     MediaVideoWidget *videoWidget() const { return m_videoWidget; }
@@ -42,6 +45,8 @@ public:
     // How long a video may take to start playing before it counts as
     // unplayable.
     static constexpr int startTimeoutMs = 5000;
+    // How long a skipped video may take to report its end.
+    static constexpr int skipEndDelayMs = 300;
 
 public slots:
     void updateInfo();
@@ -62,8 +67,23 @@ private:
     void buildLayout();
     void startSource(const QString &fileName);
     void onStartTimeout();
+    void onSkipTimeout();
     void reportPlaybackFailure(const QString &text);
     void leaveFullScreen();
+    void setVideoWindowVisible(bool visible);
+
+    // Marks the player's own moves of the video surface, which must not end
+    // the video they are arranging.
+    class ArrangingVideo
+    {
+    public:
+        explicit ArrangingVideo(bool &flag) : m_flag(flag), m_old(flag) { m_flag = true; }
+        ~ArrangingVideo() { m_flag = m_old; }
+
+    private:
+        bool &m_flag;
+        bool m_old;
+    };
 
     QLabel *m_infoLabel;
     QWidget m_videoWindow;
@@ -76,6 +96,10 @@ private:
     QString m_currentFile;
     bool m_introHandled = false;
     QTimer m_startWatch;
+    QTimer m_skipWatch;
+    int m_startCount = 0;   // videos started so far
+    int m_skippedStart = 0; // the start that skip() ended
+    bool m_arrangingVideo = false;
 
     Q_DISABLE_COPY(MediaPlayer)
 };

@@ -58,7 +58,7 @@ bool MediaVideoWidget::event(QEvent *event)
     case QEvent::Show:
         // The video surface appearing anew ends the current video, so the
         // operator reaches the machines at once.
-        endCurrentVideo();
+        m_player->videoShown();
         break;
     case QEvent::Close:
         // The surface belongs to the player; Alt+F4 in full screen does nothing.

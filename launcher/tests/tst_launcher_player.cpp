@@ -1,0 +1,338 @@
+#include "LauncherFixtures.h"
+#include "dock/QDockQuorvelEnv.h"
+#include "player/MediaPlayer.h"
+#include "player/MediaVideoWidget.h"
+#include "startup/LauncherStartup.h"
+
+#include <QDir>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+// A player on a PC with a chosen number of audio outputs.
+class TestPlayer : public MediaPlayer
+{
+public:
+    explicit TestPlayer(int audioOutputs) : MediaPlayer(false), m_audioOutputs(audioOutputs) {}
+
+protected:
+    int audioOutputDeviceCount() const override { return m_audioOutputs; }
+
+private:
+    int m_audioOutputs;
+};
+
+int dockCount(const MediaPlayer &player)
+{
+    return player.findChildren<QDockQuorvelEnv *>(QString(), Qt::FindDirectChildrenOnly).size();
+}
+
+// Runs the test's steps with the given folder as current directory.
+class CurrentDirectory
+{
+public:
+    explicit CurrentDirectory(const QString &path) : m_old(QDir::currentPath()) { QDir::setCurrent(path); }
+    ~CurrentDirectory() { QDir::setCurrent(m_old); }
+
+private:
+    QString m_old;
+};
+
+constexpr int playTimeoutMs = 15000;
+
+} // namespace
+
+class TestPlayerWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void startFileRule_data();
+    void startFileRule();
+    void introThenReplacementOnce();
+    void fewAudioOutputsPlaySkipTwice();
+    void missingVideosDoNotBlock();
+    void unplayableVideoDoesNotBlock();
+    void escapeEndsTheVideo();
+    void fullScreenSwitches();
+    void noContextMenuAndNoClose();
+    void cursorHiddenInFullScreen();
+    void droppedFolderAndQueue();
+
+private:
+    QTemporaryDir *m_dir = nullptr;
+    SettingsSandbox *m_settings = nullptr;
+    RecordingMessages *m_messages = nullptr;
+};
+
+void TestPlayerWindow::initTestCase()
+{
+    initLauncherResources();
+}
+
+void TestPlayerWindow::init()
+{
+    m_dir = new QTemporaryDir;
+    m_settings = new SettingsSandbox;
+    m_messages = new RecordingMessages;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void TestPlayerWindow::cleanup()
+{
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    delete m_messages;
+    delete m_settings;
+    delete m_dir;
+}
+
+void TestPlayerWindow::startFileRule_data()
+{
+    QTest::addColumn<int>("outputs");
+    QTest::addColumn<QString>("file");
+
+    const QString intro = QStringLiteral("/opt/Prevok/introQuorvel.avi");
+    QTest::newRow("none") << 0 << QStringLiteral("skip.avi");
+    QTest::newRow("1") << 1 << QStringLiteral("skip.avi");
+    QTest::newRow("2") << 2 << QStringLiteral("skip.avi");
+    QTest::newRow("3") << 3 << intro;
+    QTest::newRow("8") << 8 << intro;
+}
+
+void TestPlayerWindow::startFileRule()
+{
+    QFETCH(int, outputs);
+    QFETCH(QString, file);
+    QCOMPARE(MediaPlayer::startFileFor(QStringLiteral("/opt/Prevok/introQuorvel.avi"), outputs), file);
+}
+
+void TestPlayerWindow::introThenReplacementOnce()
+{
+    const QString intro = m_dir->filePath(QStringLiteral("introQuorvel.avi"));
+    writeFile(intro, tinyAviVideo(3));
+    writeFile(m_dir->filePath(QStringLiteral("skip.avi")), tinyAviVideo(3));
+
+    TestPlayer player(3);
+    QSignalSpy ends(&player.mediaObject(), &Phonon::MediaObject::finished);
+    player.initPlayer(intro);
+    QVERIFY(player.videoWidget()->isFullScreen());
+    QCOMPARE(player.currentFile(), intro);
+    QVERIFY(!player.isVisible());
+
+    QTRY_COMPARE_WITH_TIMEOUT(ends.count(), 1, playTimeoutMs);
+    QVERIFY(player.introHandled());
+    QCOMPARE(dockCount(player), 1);
+    QVERIFY(player.isMaximized());
+    QVERIFY(!player.videoWidget()->isFullScreen());
+    QVERIFY(!QApplication::overrideCursor());
+    QCOMPARE(player.currentFile(), m_dir->filePath(QStringLiteral("skip.avi")));
+
+    QTRY_COMPARE_WITH_TIMEOUT(ends.count(), 2, playTimeoutMs);
+    QCOMPARE(dockCount(player), 2);
+    QTest::qWait(1000);
+    QCOMPARE(ends.count(), 2);
+    QCOMPARE(player.mediaObject().state(), Phonon::StoppedState);
+    QVERIFY(m_messages->boxes.isEmpty());
+}
+
+void TestPlayerWindow::fewAudioOutputsPlaySkipTwice()
+{
+    writeFile(m_dir->filePath(QStringLiteral("skip.avi")), tinyAviVideo(2));
+    CurrentDirectory current(m_dir->path());
+
+    TestPlayer player(2);
+    QSignalSpy ends(&player.mediaObject(), &Phonon::MediaObject::finished);
+    player.initPlayer(QStringLiteral("/nowhere/introQuorvel.avi"));
+    QCOMPARE(player.currentFile(), QStringLiteral("skip.avi"));
+    QTRY_COMPARE_WITH_TIMEOUT(ends.count(), 1, playTimeoutMs);
+    QCOMPARE(player.currentFile(), QStringLiteral("skip.avi"));
+    QTRY_COMPARE_WITH_TIMEOUT(ends.count(), 2, playTimeoutMs);
+    QCOMPARE(dockCount(player), 2);
+    QVERIFY(m_messages->boxes.isEmpty());
+}
+
+void TestPlayerWindow::missingVideosDoNotBlock()
+{
+    CurrentDirectory current(m_dir->path());
+    TestPlayer player(3);
+    player.initPlayer(m_dir->filePath(QStringLiteral("introQuorvel.avi")));
+
+    // The intro and its replacement are both missing: each is reported,
+    // and the dock comes up after each.
+    QTRY_COMPARE_WITH_TIMEOUT(m_messages->boxes.size(), 2, 3000);
+    for (const RecordingMessages::Box &box : qAsConst(m_messages->boxes)) {
+        QCOMPARE(box.kind, QStringLiteral("warning"));
+        QCOMPARE(box.title, QStringLiteral("Phonon Mediaplayer"));
+    }
+    QVERIFY(m_messages->boxes.at(0).text.contains(QStringLiteral("introQuorvel.avi")));
+    QVERIFY(m_messages->boxes.at(1).text.contains(QStringLiteral("skip.avi")));
+    QCOMPARE(dockCount(player), 2);
+    QVERIFY(player.isMaximized());
+    QVERIFY(!player.videoWidget()->isFullScreen());
+    QVERIFY(!QApplication::overrideCursor());
+    QTest::qWait(300);
+    QCOMPARE(m_messages->boxes.size(), 2);
+}
+
+void TestPlayerWindow::unplayableVideoDoesNotBlock()
+{
+    // A file that exists but holds no video: the back end stops without an
+    // error, and the player must not wait for it for ever.
+    const QString intro = m_dir->filePath(QStringLiteral("broken.avi"));
+    writeFile(intro, QByteArray(4096, '\x5A'));
+    TestPlayer player(3);
+    player.initPlayer(intro);
+    QTRY_COMPARE_WITH_TIMEOUT(m_messages->boxes.size(), 1, MediaPlayer::startTimeoutMs + 5000);
+    QCOMPARE(m_messages->boxes.at(0).title, QStringLiteral("Phonon Mediaplayer"));
+    QCOMPARE(dockCount(player), 1);
+    // The replacement (the same name: it holds no "introQuorvel") fails too.
+    QTRY_COMPARE_WITH_TIMEOUT(m_messages->boxes.size(), 2, MediaPlayer::startTimeoutMs + 5000);
+    QCOMPARE(dockCount(player), 2);
+}
+
+void TestPlayerWindow::escapeEndsTheVideo()
+{
+    const QString intro = m_dir->filePath(QStringLiteral("introQuorvel.avi"));
+    writeFile(intro, tinyAviVideo(300)); // 30 seconds
+    writeFile(m_dir->filePath(QStringLiteral("skip.avi")), tinyAviVideo(30));
+    TestPlayer player(3);
+    QSignalSpy ends(&player.mediaObject(), &Phonon::MediaObject::finished);
+    player.initPlayer(intro);
+    QTRY_COMPARE_WITH_TIMEOUT(player.mediaObject().state(), Phonon::PlayingState, playTimeoutMs);
+    QTRY_VERIFY(player.mediaObject().totalTime() > 0 && player.mediaObject().isSeekable());
+
+    QTest::keyClick(player.videoWidget(), Qt::Key_Escape, Qt::ShiftModifier);
+    QTest::qWait(500);
+    QCOMPARE(ends.count(), 0);
+
+    QTest::keyClick(player.videoWidget(), Qt::Key_Escape);
+    QTRY_COMPARE_WITH_TIMEOUT(dockCount(player), 1, 3000);
+    QVERIFY(player.introHandled());
+    QCOMPARE(player.currentFile(), m_dir->filePath(QStringLiteral("skip.avi")));
+    // The replacement plays on: the intro's skip does not end it.
+    QTRY_COMPARE_WITH_TIMEOUT(player.mediaObject().state(), Phonon::PlayingState, playTimeoutMs);
+    QTest::qWait(MediaPlayer::skipEndDelayMs * 2);
+    QCOMPARE(dockCount(player), 1);
+    QCOMPARE(player.mediaObject().state(), Phonon::PlayingState);
+}
+
+void TestPlayerWindow::fullScreenSwitches()
+{
+    TestPlayer player(3);
+    MediaVideoWidget *video = player.videoWidget();
+    QSignalSpy switches(video, &MediaVideoWidget::fullScreenChanged);
+
+    video->setFullScreen(true);
+    QVERIFY(video->isFullScreen());
+    QCOMPARE(switches.count(), 1);
+    video->setFullScreen(true);
+    QCOMPARE(switches.count(), 1);
+
+    // Backspace leaves full screen, and is swallowed outside it too.
+    QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+    QApplication::sendEvent(video, &backspace);
+    QVERIFY(backspace.isAccepted());
+    QVERIFY(!video->isFullScreen());
+    QCOMPARE(switches.count(), 2);
+    QCOMPARE(switches.at(1).at(0).toBool(), false);
+    QKeyEvent again(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+    QApplication::sendEvent(video, &again);
+    QVERIFY(again.isAccepted());
+    QCOMPARE(switches.count(), 2);
+
+    // Double click and the Alt+Return action both toggle.
+    QTest::mouseDClick(video, Qt::LeftButton);
+    QVERIFY(video->isFullScreen());
+    QTest::mouseDClick(video, Qt::LeftButton);
+    QVERIFY(!video->isFullScreen());
+    QCOMPARE(video->fullScreenAction()->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Return));
+    video->fullScreenAction()->trigger();
+    QVERIFY(video->isFullScreen());
+    QVERIFY(video->fullScreenAction()->isChecked());
+    video->fullScreenAction()->trigger();
+    QVERIFY(!video->isFullScreen());
+    QCOMPARE(switches.count(), 6);
+}
+
+void TestPlayerWindow::noContextMenuAndNoClose()
+{
+    TestPlayer player(3);
+    player.initPlayer(m_dir->filePath(QStringLiteral("none.avi")));
+    QCOMPARE(player.contextMenuPolicy(), Qt::NoContextMenu);
+    QCOMPARE(player.videoWidget()->contextMenuPolicy(), Qt::NoContextMenu);
+    QVERIFY(player.videoWidget()->isFullScreen());
+    QVERIFY(!player.videoWidget()->close());
+    QVERIFY(player.videoWidget()->isVisible());
+    QTRY_COMPARE(m_messages->boxes.size(), 2);
+}
+
+void TestPlayerWindow::cursorHiddenInFullScreen()
+{
+    // The surface is kept off screen so that the window state is the one the
+    // player asked for, whatever the display does with full-screen windows.
+    TestPlayer player(3);
+    MediaVideoWidget *video = player.videoWidget();
+    video->setWindowState(Qt::WindowFullScreen);
+    QVERIFY(video->fullScreenAction()->isChecked());
+    QCOMPARE(video->cursor().shape(), Qt::ArrowCursor);
+    QTest::qWait(600);
+    QCOMPARE(video->cursor().shape(), Qt::ArrowCursor);
+    QTRY_COMPARE_WITH_TIMEOUT(video->cursor().shape(), Qt::BlankCursor, 3000);
+
+    // A movement brings the cursor back and hides it again a second later.
+    QMouseEvent move(QEvent::MouseMove, QPointF(20, 20), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(video, &move);
+    QCOMPARE(video->cursor().shape(), Qt::ArrowCursor);
+    QTRY_COMPARE_WITH_TIMEOUT(video->cursor().shape(), Qt::BlankCursor, 3000);
+
+    // Outside full screen the cursor always shows.
+    video->setWindowState(Qt::WindowNoState);
+    QVERIFY(!video->fullScreenAction()->isChecked());
+    QCOMPARE(video->cursor().shape(), Qt::ArrowCursor);
+    QApplication::sendEvent(video, &move);
+    QTest::qWait(1300);
+    QCOMPARE(video->cursor().shape(), Qt::ArrowCursor);
+}
+
+void TestPlayerWindow::droppedFolderAndQueue()
+{
+    const QString folder = m_dir->filePath(QStringLiteral("video"));
+    QDir().mkpath(folder + QStringLiteral("/sub"));
+    for (const char *name : {"b.avi", "a.avi", "c.avi"})
+        writeFile(folder + QLatin1Char('/') + QLatin1String(name), tinyAviVideo(20));
+
+    TestPlayer player(3);
+    player.initPlayer(m_dir->filePath(QStringLiteral("intro.avi")));
+    QTRY_COMPARE(m_messages->boxes.size(), 2); // intro and replacement missing
+
+    QMimeData folderData;
+    folderData.setUrls({QUrl::fromLocalFile(folder)});
+    QDropEvent copy(QPointF(5, 5), Qt::CopyAction | Qt::MoveAction, &folderData, Qt::LeftButton, Qt::NoModifier);
+    player.handleDrop(&copy);
+    QCOMPARE(player.currentFile(), folder + QDir::separator() + QStringLiteral("a.avi"));
+    QCOMPARE(player.mediaObject().queue().size(), 2);
+    QCOMPARE(player.mediaObject().queue().at(0).url(), QUrl::fromLocalFile(folder + QStringLiteral("/b.avi")));
+
+    // A move drag only queues behind the current video.
+    QMimeData fileData;
+    fileData.setUrls({QUrl::fromLocalFile(folder + QStringLiteral("/c.avi"))});
+    QDropEvent move(QPointF(5, 5), Qt::MoveAction, &fileData, Qt::LeftButton, Qt::NoModifier);
+    player.handleDrop(&move);
+    QCOMPARE(player.currentFile(), folder + QDir::separator() + QStringLiteral("a.avi"));
+    QCOMPARE(player.mediaObject().queue().size(), 3);
+
+    // A copy drag of files starts over with the first of them.
+    QDropEvent copyFile(QPointF(5, 5), Qt::CopyAction, &fileData, Qt::LeftButton, Qt::NoModifier);
+    player.handleDrop(&copyFile);
+    QCOMPARE(player.currentFile(), folder + QStringLiteral("/c.avi"));
+    QCOMPARE(player.mediaObject().queue().size(), 0);
+}
+
+QTEST_MAIN(TestPlayerWindow)
+#include "tst_launcher_player.moc"
