@@ -56,13 +56,16 @@ void CKprotChannel::Open(const QString &host, CKprotListener *listener, quint16 
     // A dotted address is taken as it is; anything else is resolved as a name.
     m_socket->connectToHost(host, port);
     const bool finished = WaitFor([this] {
+        if (!m_socket)
+            return true;
         const auto state = m_socket->state();
         return state == QAbstractSocket::ConnectedState
             || state == QAbstractSocket::UnconnectedState;
     }, kConnectTimeoutMs);
 
-    if (!finished || m_socket->state() != QAbstractSocket::ConnectedState) {
-        m_socket->abort();
+    if (!finished || !m_socket || m_socket->state() != QAbstractSocket::ConnectedState) {
+        if (m_socket)
+            m_socket->abort();
         delete m_socket;
         m_socket = nullptr;
         ShowMessage(Text("Fallita connessione a host KPROT"), MessageIcon::Error);
@@ -70,7 +73,10 @@ void CKprotChannel::Open(const QString &host, CKprotListener *listener, quint16 
     }
 
     m_host = host;
-    connect(m_socket, &QTcpSocket::readyRead, this, &CKprotChannel::OnReadable);
+    // Notifications are posted, never handled inside the socket's own signal:
+    // the listener may show a message box, whose event loop could close and
+    // free the socket while the socket is still in the middle of its work.
+    connect(m_socket, &QTcpSocket::readyRead, this, &CKprotChannel::ScheduleRead);
     connect(m_socket, &QTcpSocket::disconnected, this, &CKprotChannel::OnPeerClosed);
     connect(m_socket, &QAbstractSocket::errorOccurred, this,
             [this](QAbstractSocket::SocketError error) { OnSocketError(error); });
@@ -192,7 +198,7 @@ void CKprotChannel::OnReadable()
 void CKprotChannel::OnPeerClosed()
 {
     m_peerClosed = true;
-    OnReadable();
+    ScheduleRead();
 }
 
 void CKprotChannel::OnSocketError(int error)
@@ -202,7 +208,7 @@ void CKprotChannel::OnSocketError(int error)
     if (error == QAbstractSocket::RemoteHostClosedError || m_waiting)
         return;
     m_readErrorPending = true;
-    OnReadable();
+    ScheduleRead();
 }
 
 void CKprotChannel::DeliverReadNotification()
@@ -214,6 +220,9 @@ void CKprotChannel::DeliverReadNotification()
     // next notification, which is posted below so no byte stays stranded.
     QByteArray block = m_socket->read(kReadBlockSize);
 
+    // A message box runs its own event loop, in which the owner may close or
+    // even delete this channel; nothing here touches it after that.
+    QPointer<CKprotChannel> self(this);
     if (m_readErrorPending && block.isEmpty()) {
         m_readErrorPending = false;
         ShowMessage(Text("Errore ricezione canale KPROT"), MessageIcon::Exclamation);
@@ -222,18 +231,19 @@ void CKprotChannel::DeliverReadNotification()
         m_peerCloseReported = true;
         ShowMessage(Text("Host canale KPROT chiuso"), MessageIcon::Error);
     }
+    if (!self)
+        return;
 
     m_receiveBuffer.append(block);
 
-    QPointer<CKprotChannel> self(this);
     if (!m_receiveBuffer.isEmpty() && m_listener)
         m_listener->OnChannelData();
     if (!self || !m_socket)
         return;
 
-    // Bytes may have come while the listener ran (a message box runs its own
-    // event loop), and the socket does not signal again for bytes it holds;
-    // a pending shutdown or error still has to be reported.
+    // Bytes may have come while the listener ran, and the socket does not
+    // signal again for bytes it holds; a pending shutdown or error still has
+    // to be reported.
     if (m_socket->bytesAvailable() > 0 || m_readErrorPending
         || (m_peerClosed && !m_peerCloseReported))
         ScheduleRead();

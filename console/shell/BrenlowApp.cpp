@@ -6,6 +6,7 @@
 #include "ChannelListFile.h"
 #include "ChildFrame.h"
 #include "IPAddressDlg.h"
+#include "KeyboardSet.h"
 #include "KprotChannel.h"
 #include "MainFrame.h"
 #include "UserMessages.h"
@@ -25,8 +26,11 @@ CBrenlowApp *g_app = nullptr;
 
 CBrenlowApp::CBrenlowApp(QObject *parent)
     : QObject(parent)
+    , m_keyboards(new CKeyboardSet(this))
 {
     g_app = this;
+    // The keyboards go when the last screen window has gone.
+    m_keyboards->SetScreenWindowProbe([this] { return !ScreenWindows().isEmpty(); });
     m_askAddress = [this](QString *address) {
         CIPAddressDlg dialog(m_mainFrame);
         if (dialog.exec() != QDialog::Accepted)
@@ -72,6 +76,7 @@ bool CBrenlowApp::InitInstance(const QString &commandLine)
     }
 
     m_mainFrame = new CMainFrame;
+    m_keyboards->SetMainFrame(m_mainFrame);
     m_mainFrame->show();
 
     if (!commandLine.isEmpty())

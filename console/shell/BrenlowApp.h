@@ -9,6 +9,7 @@
 
 class CBrenlowView;
 class CChildFrame;
+class CKeyboardSet;
 class CKprotChannel;
 class QWidget;
 
@@ -60,10 +61,12 @@ public:
     void SetAddressPrompt(AddressPrompt prompt) { m_askAddress = std::move(prompt); }
     void SetFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
     bool AskAddress(QString *address) const;
+    CKeyboardSet *Keyboards() const { return m_keyboards; }
 
 private:
     static bool InitSocketLayer();
 
+    CKeyboardSet *m_keyboards;
     QPointer<CMainFrame> m_mainFrame;
     AddressPrompt m_askAddress;
     FileChooser m_chooseFile;

@@ -1,10 +1,43 @@
-// Interim: the keyboards and the statistics window join here.
+// The application's tools beside the screen windows: the on-screen
+// keyboards it owns and the statistics window.
 #include "BrenlowApp.h"
 
-void CBrenlowApp::OpenStatistics(const QString &, QWidget *) {}
-void CBrenlowApp::CreateKeyboards() {}
-void CBrenlowApp::DestroyKeyboards() {}
-bool CBrenlowApp::KeyboardsExist() const { return false; }
-void CBrenlowApp::ShowKeyboard(int, CKprotChannel *) {}
-void CBrenlowApp::HideKeyboard(int, CKprotChannel *) {}
-void CBrenlowApp::RepositionKeyboards() {}
+#include "KeyboardSet.h"
+#include "StatisticsDlg.h"
+
+void CBrenlowApp::OpenStatistics(const QString &host, QWidget *parent)
+{
+    // Modal; the screen windows keep receiving behind it.
+    CStatisticsDlg dialog(host, parent);
+    dialog.exec();
+}
+
+void CBrenlowApp::CreateKeyboards()
+{
+    m_keyboards->CreateKeyboards();
+}
+
+void CBrenlowApp::DestroyKeyboards()
+{
+    m_keyboards->DestroyKeyboards();
+}
+
+bool CBrenlowApp::KeyboardsExist() const
+{
+    return m_keyboards->KeyboardsExist();
+}
+
+void CBrenlowApp::ShowKeyboard(int layout, CKprotChannel *channel)
+{
+    m_keyboards->ShowKeyboard(layout, channel);
+}
+
+void CBrenlowApp::HideKeyboard(int layout, CKprotChannel *channel)
+{
+    m_keyboards->HideKeyboard(layout, channel);
+}
+
+void CBrenlowApp::RepositionKeyboards()
+{
+    m_keyboards->RepositionKeyboards();
+}

@@ -7,7 +7,7 @@
 
 // Records every message box instead of showing it, and installs itself as
 // the console's message sink for its lifetime.
-class RecordingMessages final : public UserMessages
+class RecordingMessages : public UserMessages
 {
 public:
     struct Entry

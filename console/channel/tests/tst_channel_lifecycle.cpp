@@ -35,6 +35,7 @@ private slots:
     void sendAndCloseOnAFailedChannelDoNothing();
     void localhostResolvesAndKeyMessagesReachTheController();
     void closeTwiceEqualsCloseOnce();
+    void ownerMayDeleteTheChannelWhileItsBoxIsUp();
 };
 
 void TestChannelLifecycle::failedConnectionsAreReportedAndLeaveTheChannelClosed_data()
@@ -113,6 +114,35 @@ void TestChannelLifecycle::closeTwiceEqualsCloseOnce()
     QTRY_VERIFY(server.client()->state() != QAbstractSocket::ConnectedState);
     QVERIFY(server.received().isEmpty());
     QVERIFY(messages.entries.isEmpty());
+}
+
+void TestChannelLifecycle::ownerMayDeleteTheChannelWhileItsBoxIsUp()
+{
+    // The operator closes the window while "Host canale KPROT chiuso" is
+    // up; the window deletes its channel from inside the box's event loop.
+    struct DeletingMessages : RecordingMessages
+    {
+        void Show(const QString &caption, const QString &text, MessageIcon icon) override
+        {
+            RecordingMessages::Show(caption, text, icon);
+            delete channel;
+            channel = nullptr;
+        }
+        CKprotChannel *channel = nullptr;
+    } messages;
+
+    LoopbackServer server;
+    NullListener listener;
+    messages.channel = new CKprotChannel;
+    messages.channel->Open(server.host(), &listener, server.port());
+    QVERIFY(server.waitForClient());
+    server.send("partial");
+    QTRY_COMPARE(listener.calls, 1);
+    server.closeClient();
+    QTRY_VERIFY(messages.channel == nullptr);
+    QTest::qWait(100);
+    QCOMPARE(messages.texts(), QStringList{QStringLiteral("Host canale KPROT chiuso")});
+    QCOMPARE(listener.calls, 1);
 }
 
 QTEST_GUILESS_MAIN(TestChannelLifecycle)
