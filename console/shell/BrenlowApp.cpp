@@ -14,6 +14,8 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -77,6 +79,11 @@ bool CBrenlowApp::InitInstance(const QString &commandLine)
 
     m_mainFrame = new CMainFrame;
     m_keyboards->SetMainFrame(m_mainFrame);
+    // Room for a few screen windows and the keyboard below them.
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        m_mainFrame->resize(qMin(1100, area.width() * 9 / 10), qMin(820, area.height() * 9 / 10));
+    }
     m_mainFrame->show();
 
     if (!commandLine.isEmpty())
