@@ -73,6 +73,10 @@ void CKprotChannel::Open(const QString &host, CKprotListener *listener, quint16 
     }
 
     m_host = host;
+    // The socket holds only a few blocks ahead of the listener: a controller
+    // that sends faster than the console decodes is held back by TCP itself
+    // instead of piling its stream up in the console's memory.
+    m_socket->setReadBufferSize(kSocketBufferBlocks * kReadBlockSize);
     // Notifications are posted, never handled inside the socket's own signal:
     // the listener may show a message box, whose event loop could close and
     // free the socket while the socket is still in the middle of its work.

@@ -32,6 +32,8 @@ public:
     static constexpr int kConnectTimeoutMs = 20000;
     // Most bytes taken from the socket per read notification.
     static constexpr int kReadBlockSize = 2048;
+    // Read blocks the socket may hold ahead of the listener.
+    static constexpr int kSocketBufferBlocks = 8;
 
     explicit CKprotChannel(QObject *parent = nullptr);
     ~CKprotChannel() override;
