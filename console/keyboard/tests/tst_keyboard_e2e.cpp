@@ -2,11 +2,9 @@
 #include "KeyboardSet.h"
 #include "KprotListener.h"
 #include "RecordingMessages.h"
+#include "SimulatedController.h"
 
 #include <QAbstractButton>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 // A click on the keypad reaches a simulated controller: the controller's
@@ -40,53 +38,23 @@ private slots:
     void clickReachesController();
 
 private:
-    QStringList KeyLines() const;
-
-    QTemporaryDir m_dir;
-    QProcess m_controller;
+    QScopedPointer<SimulatedController> m_controller;
     quint16 m_port = 0;
-    QString m_keyLog;
 };
 
 void TestKeyboardEndToEnd::initTestCase()
 {
-    QVERIFY(m_dir.isValid());
-    m_keyLog = m_dir.filePath(QStringLiteral("keys.log"));
-    m_controller.setProgram(QStringLiteral(CTRLSIM_PATH));
-    m_controller.setArguments({QStringLiteral("--address"), QString::fromLatin1(kControllerAddress),
-                               QStringLiteral("--format"), QStringLiteral("mono"),
-                               QStringLiteral("--screen-port"), QStringLiteral("0"),
-                               QStringLiteral("--stats-port"), QStringLiteral("0"),
-                               QStringLiteral("--key-log"), m_keyLog});
-    m_controller.start();
-    QVERIFY(m_controller.waitForStarted(5000));
-    QTRY_VERIFY_WITH_TIMEOUT(m_controller.canReadLine(), 10000);
-    const QList<QByteArray> ready = m_controller.readLine().trimmed().split(' ');
-    QCOMPARE(ready.value(0), QByteArray("READY"));
-    m_port = quint16(ready.value(2).toUInt());
-    QVERIFY(m_port != 0);
+    m_controller.reset(new SimulatedController(QStringLiteral(CTRLSIM_PATH)));
+    QVERIFY(m_controller->Start(QString::fromLatin1(kControllerAddress),
+                                {QStringLiteral("--format"), QStringLiteral("mono"),
+                                 QStringLiteral("--screen-port"), QStringLiteral("0"),
+                                 QStringLiteral("--stats-port"), QStringLiteral("0")}));
+    m_port = m_controller->ScreenPort();
 }
 
 void TestKeyboardEndToEnd::cleanupTestCase()
 {
-    m_controller.kill();
-    m_controller.waitForFinished(5000);
-}
-
-QStringList TestKeyboardEndToEnd::KeyLines() const
-{
-    QFile file(m_keyLog);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return {};
-    QStringList lines;
-    while (!file.atEnd()) {
-        const QString line = QString::fromLatin1(file.readLine()).trimmed();
-        // "<time> key flags=0xNN code=0xNN": the part after the time.
-        const int key = line.indexOf(QLatin1String(" key "));
-        if (key >= 0)
-            lines << line.mid(key + 1);
-    }
-    return lines;
+    m_controller.reset();
 }
 
 void TestKeyboardEndToEnd::clickReachesController_data()
@@ -133,14 +101,14 @@ void TestKeyboardEndToEnd::clickReachesController()
     };
     if (!latch.isEmpty())
         QTest::mouseClick(find(latch), Qt::LeftButton);
-    const int before = KeyLines().size();
+    const int before = m_controller->KeyLines().size();
     QAbstractButton *button = find(key);
     QVERIFY(button);
     QTest::mousePress(button, Qt::LeftButton);
     QTest::qWait(50); // idle passes run meanwhile
     QTest::mouseRelease(button, Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(KeyLines().size(), before + 2, 5000);
-    QCOMPARE(KeyLines().mid(before), expected);
+    QTRY_COMPARE_WITH_TIMEOUT(m_controller->KeyLines().size(), before + 2, 5000);
+    QCOMPARE(m_controller->KeyLines().mid(before), expected);
     QVERIFY(messages.entries.isEmpty());
 }
 

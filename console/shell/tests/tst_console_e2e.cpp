@@ -10,13 +10,12 @@
 #include "KprotChannel.h"
 #include "MainFrame.h"
 #include "RecordingMessages.h"
+#include "SimulatedController.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QLabel>
 #include <QMdiArea>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -30,57 +29,19 @@ class TestConsoleEndToEnd : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void cleanupTestCase();
     void operatorSession();
-
-private:
-    QStringList KeyLines() const;
-
-    QTemporaryDir m_dir;
-    QProcess m_controller;
-    QString m_keyLog;
 };
-
-void TestConsoleEndToEnd::initTestCase()
-{
-    m_keyLog = m_dir.filePath(QStringLiteral("keys.log"));
-    m_controller.setProgram(QStringLiteral(CTRLSIM_PATH));
-    m_controller.setArguments({QStringLiteral("--address"), QString::fromLatin1(kController),
-                               QStringLiteral("--format"), QStringLiteral("raw"),
-                               QStringLiteral("--layout"), QStringLiteral("1"),
-                               QStringLiteral("--rate-ms"), QStringLiteral("200"),
-                               QStringLiteral("--stats-ms"), QStringLiteral("200"),
-                               QStringLiteral("--key-log"), m_keyLog, QStringLiteral("--quiet")});
-    m_controller.start();
-    QVERIFY(m_controller.waitForStarted(5000));
-    QTRY_VERIFY_WITH_TIMEOUT(m_controller.canReadLine(), 10000);
-    QVERIFY(m_controller.readLine().startsWith("READY"));
-}
-
-void TestConsoleEndToEnd::cleanupTestCase()
-{
-    m_controller.kill();
-    m_controller.waitForFinished(5000);
-}
-
-QStringList TestConsoleEndToEnd::KeyLines() const
-{
-    QFile file(m_keyLog);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return {};
-    QStringList lines;
-    while (!file.atEnd()) {
-        const QString line = QString::fromLatin1(file.readLine()).trimmed();
-        const int key = line.indexOf(QLatin1String(" key "));
-        if (key >= 0)
-            lines << line.mid(key + 1);
-    }
-    return lines;
-}
 
 void TestConsoleEndToEnd::operatorSession()
 {
+    SimulatedController controller(QStringLiteral(CTRLSIM_PATH));
+    QVERIFY(controller.Start(QString::fromLatin1(kController),
+                             {QStringLiteral("--format"), QStringLiteral("raw"),
+                              QStringLiteral("--layout"), QStringLiteral("1"),
+                              QStringLiteral("--rate-ms"), QStringLiteral("200"),
+                              QStringLiteral("--stats-ms"), QStringLiteral("200")}));
+    const auto KeyLines = [&controller] { return controller.KeyLines(); };
+
     RecordingMessages messages;
     CBrenlowApp app;
     QVERIFY(app.InitInstance(QString()));

@@ -3,11 +3,11 @@
 // the controller pushes.
 #include "KprotChannel.h"
 #include "RecordingMessages.h"
+#include "SimulatedController.h"
 #include "StatisticsDlg.h"
 #include "StatisticsTexts.h"
 
 #include <QLabel>
-#include <QProcess>
 #include <QtTest>
 
 namespace {
@@ -32,41 +32,26 @@ private slots:
     void showsTheControllersRecordsAsTheyCome();
 
 private:
-    QProcess *m_controller = nullptr;
+    SimulatedController *m_controller = nullptr;
     RecordingMessages *m_messages = nullptr;
 };
 
 void TestStatsSimulator::init()
 {
     m_messages = new RecordingMessages;
-    m_controller = new QProcess;
-    m_controller->setProgram(QStringLiteral(CTRLSIM_PATH));
+    m_controller = new SimulatedController(QStringLiteral(CTRLSIM_PATH));
     // Records five times a second, each written in pieces of random size,
     // and a screen service out of the way on a port of its own.
-    m_controller->setArguments({QStringLiteral("--address"), kHost,
-                                QStringLiteral("--screen-port"), QStringLiteral("0"),
-                                QStringLiteral("--chip"), QStringLiteral("4"),
-                                QStringLiteral("--revision"), QStringLiteral("2"),
-                                QStringLiteral("--stats-ms"), QStringLiteral("200"),
-                                QStringLiteral("--split-writes"), QStringLiteral("--quiet")});
-    m_controller->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_controller->start();
-    QVERIFY2(m_controller->waitForStarted(5000), qPrintable(m_controller->errorString()));
-
-    QByteArray out;
-    QTRY_VERIFY_WITH_TIMEOUT((out += m_controller->readAllStandardOutput()).contains('\n'), 10000);
-    const QList<QByteArray> ready = out.left(out.indexOf('\n')).trimmed().split(' ');
-    QCOMPARE(ready.value(0), QByteArray("READY"));
-    QCOMPARE(ready.value(1), kHost.toLatin1());
-    QCOMPARE(ready.value(3).toInt(), int(STATS_PORT));
+    QVERIFY(m_controller->Start(kHost, {QStringLiteral("--screen-port"), QStringLiteral("0"),
+                                        QStringLiteral("--chip"), QStringLiteral("4"),
+                                        QStringLiteral("--revision"), QStringLiteral("2"),
+                                        QStringLiteral("--stats-ms"), QStringLiteral("200"),
+                                        QStringLiteral("--split-writes")}));
+    QCOMPARE(int(m_controller->StatsPort()), int(STATS_PORT));
 }
 
 void TestStatsSimulator::cleanup()
 {
-    if (m_controller) {
-        m_controller->kill();
-        m_controller->waitForFinished(5000);
-    }
     delete m_controller;
     m_controller = nullptr;
     delete m_messages;
