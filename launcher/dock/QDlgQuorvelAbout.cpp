@@ -15,12 +15,12 @@ constexpr int productMajor = 3;
 constexpr int productMinor = 1;
 constexpr int productBuild = 5;
 
-const char *const machineMakerAddress = "https://www.example.com/vrandel";
-const char *const softwareMakerAddress = "https://www.example.com/prevok";
+const char *const machineMakerAddress = "https://vrandel.example.com/";
+const char *const softwareMakerAddress = "https://prevok.example.com/";
 
 void setupLinkButton(QCommandLinkButton *button, const QUrl &site)
 {
-    button->setText(site.host() + site.path());
+    button->setText(site.host());
     button->setToolTip(site.toString());
 }
 

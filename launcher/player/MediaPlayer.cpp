@@ -209,7 +209,7 @@ void MediaPlayer::onSkipTimeout()
 
 void MediaPlayer::leaveFullScreen()
 {
-    if (m_videoWidget->isFullScreen()) {
+    if (m_videoWidget->inFullScreen()) {
         const ArrangingVideo arranging(m_arrangingVideo);
         m_videoWidget->setFullScreen(false);
     }
@@ -301,13 +301,15 @@ void MediaPlayer::updateInfo()
     const QString title = m_mediaObject.metaData(QStringLiteral("TITLE")).value(0);
     const int bitrate = m_mediaObject.metaData(QStringLiteral("BITRATE")).value(0).toInt(nullptr, 10);
 
+    // Local files are handed to the back end as file URLs; they still show
+    // as files, by name.
     const Phonon::MediaSource source = m_mediaObject.currentSource();
-    const bool isUrl = source.type() == Phonon::MediaSource::Url;
+    const bool isUrl = source.type() == Phonon::MediaSource::Url && !source.url().isLocalFile();
     QString name;
     if (isUrl) {
         name = source.url().toString();
     } else {
-        const QString fileName = source.fileName();
+        const QString fileName = source.url().isLocalFile() ? source.url().toLocalFile() : source.fileName();
         name = shortened(fileName.mid(fileName.lastIndexOf(QLatin1Char('/')) + 1));
     }
 

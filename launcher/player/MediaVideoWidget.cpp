@@ -25,11 +25,25 @@ MediaVideoWidget::MediaVideoWidget(MediaPlayer *player, QWidget *parent)
     setAcceptDrops(true);
 }
 
+bool MediaVideoWidget::inFullScreen() const
+{
+    // The surface is a child of the player's video area except while it is
+    // full screen. The window state alone cannot tell: without a window
+    // manager the display may drop the full-screen state of a window.
+    return isWindow();
+}
+
 void MediaVideoWidget::setFullScreen(bool enabled)
 {
-    if (isFullScreen() == enabled)
+    if (inFullScreen() == enabled)
         return;
-    Phonon::VideoWidget::setFullScreen(enabled);
+    if (enabled) {
+        Phonon::VideoWidget::setFullScreen(true);
+    } else {
+        setWindowFlags((windowFlags() & ~(Qt::Window | Qt::SubWindow)) | Qt::Widget);
+        setWindowState(windowState() & ~Qt::WindowFullScreen);
+        show();
+    }
     emit fullScreenChanged(enabled);
 }
 
@@ -45,7 +59,7 @@ bool MediaVideoWidget::event(QEvent *event)
         unsetCursor();
         Q_FALLTHROUGH();
     case QEvent::WindowStateChange: {
-        const bool fullScreen = windowState() & Qt::WindowFullScreen;
+        const bool fullScreen = (windowState() & Qt::WindowFullScreen) || inFullScreen();
         m_fullScreenAction.setChecked(fullScreen);
         if (fullScreen) {
             m_cursorTimer.start(cursorHideDelayMs, this);
@@ -82,7 +96,7 @@ void MediaVideoWidget::timerEvent(QTimerEvent *event)
 void MediaVideoWidget::mouseDoubleClickEvent(QMouseEvent *event)
 {
     Phonon::VideoWidget::mouseDoubleClickEvent(event);
-    setFullScreen(!isFullScreen());
+    setFullScreen(!inFullScreen());
 }
 
 void MediaVideoWidget::keyPressEvent(QKeyEvent *event)
@@ -94,7 +108,7 @@ void MediaVideoWidget::keyPressEvent(QKeyEvent *event)
             return;
         }
         if (event->key() == Qt::Key_Backspace) {
-            if (isFullScreen())
+            if (inFullScreen())
                 setFullScreen(false);
             event->accept();
             return;

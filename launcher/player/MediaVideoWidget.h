@@ -19,6 +19,8 @@ public:
     MediaVideoWidget(MediaPlayer *player, QWidget *parent);
 
     QAction *fullScreenAction() { return &m_fullScreenAction; }
+    // True while the surface is shown as a full-screen window of its own.
+    bool inFullScreen() const;
 
 signals:
     void fullScreenChanged(bool fullScreen);

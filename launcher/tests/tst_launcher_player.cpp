@@ -121,7 +121,7 @@ void TestPlayerWindow::introThenReplacementOnce()
     TestPlayer player(3);
     QSignalSpy ends(&player.mediaObject(), &Phonon::MediaObject::finished);
     player.initPlayer(intro);
-    QVERIFY(player.videoWidget()->isFullScreen());
+    QVERIFY(player.videoWidget()->inFullScreen());
     QCOMPARE(player.currentFile(), intro);
     QVERIFY(!player.isVisible());
 
@@ -129,12 +129,15 @@ void TestPlayerWindow::introThenReplacementOnce()
     QVERIFY(player.introHandled());
     QCOMPARE(dockCount(player), 1);
     QVERIFY(player.isMaximized());
-    QVERIFY(!player.videoWidget()->isFullScreen());
+    QVERIFY(!player.videoWidget()->inFullScreen());
     QVERIFY(!QApplication::overrideCursor());
     QCOMPARE(player.currentFile(), m_dir->filePath(QStringLiteral("skip.avi")));
 
     QTRY_COMPARE_WITH_TIMEOUT(ends.count(), 2, playTimeoutMs);
     QCOMPARE(dockCount(player), 2);
+    // The information line names the local file, not its URL.
+    auto *info = player.findChild<QLabel *>(QStringLiteral("infoLabel"));
+    QTRY_VERIFY(info->text().startsWith(QStringLiteral("File: <font color=#ffeeaa>skip.avi</font>")));
     QTest::qWait(1000);
     QCOMPARE(ends.count(), 2);
     QCOMPARE(player.mediaObject().state(), Phonon::StoppedState);
@@ -174,7 +177,7 @@ void TestPlayerWindow::missingVideosDoNotBlock()
     QVERIFY(m_messages->boxes.at(1).text.contains(QStringLiteral("skip.avi")));
     QCOMPARE(dockCount(player), 2);
     QVERIFY(player.isMaximized());
-    QVERIFY(!player.videoWidget()->isFullScreen());
+    QVERIFY(!player.videoWidget()->inFullScreen());
     QVERIFY(!QApplication::overrideCursor());
     QTest::qWait(300);
     QCOMPARE(m_messages->boxes.size(), 2);
@@ -229,7 +232,7 @@ void TestPlayerWindow::fullScreenSwitches()
     QSignalSpy switches(video, &MediaVideoWidget::fullScreenChanged);
 
     video->setFullScreen(true);
-    QVERIFY(video->isFullScreen());
+    QVERIFY(video->inFullScreen());
     QCOMPARE(switches.count(), 1);
     video->setFullScreen(true);
     QCOMPARE(switches.count(), 1);
@@ -238,7 +241,7 @@ void TestPlayerWindow::fullScreenSwitches()
     QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
     QApplication::sendEvent(video, &backspace);
     QVERIFY(backspace.isAccepted());
-    QVERIFY(!video->isFullScreen());
+    QVERIFY(!video->inFullScreen());
     QCOMPARE(switches.count(), 2);
     QCOMPARE(switches.at(1).at(0).toBool(), false);
     QKeyEvent again(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
@@ -248,15 +251,15 @@ void TestPlayerWindow::fullScreenSwitches()
 
     // Double click and the Alt+Return action both toggle.
     QTest::mouseDClick(video, Qt::LeftButton);
-    QVERIFY(video->isFullScreen());
+    QVERIFY(video->inFullScreen());
     QTest::mouseDClick(video, Qt::LeftButton);
-    QVERIFY(!video->isFullScreen());
+    QVERIFY(!video->inFullScreen());
     QCOMPARE(video->fullScreenAction()->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Return));
     video->fullScreenAction()->trigger();
-    QVERIFY(video->isFullScreen());
+    QVERIFY(video->inFullScreen());
     QVERIFY(video->fullScreenAction()->isChecked());
     video->fullScreenAction()->trigger();
-    QVERIFY(!video->isFullScreen());
+    QVERIFY(!video->inFullScreen());
     QCOMPARE(switches.count(), 6);
 }
 
@@ -266,7 +269,7 @@ void TestPlayerWindow::noContextMenuAndNoClose()
     player.initPlayer(m_dir->filePath(QStringLiteral("none.avi")));
     QCOMPARE(player.contextMenuPolicy(), Qt::NoContextMenu);
     QCOMPARE(player.videoWidget()->contextMenuPolicy(), Qt::NoContextMenu);
-    QVERIFY(player.videoWidget()->isFullScreen());
+    QVERIFY(player.videoWidget()->inFullScreen());
     QVERIFY(!player.videoWidget()->close());
     QVERIFY(player.videoWidget()->isVisible());
     QTRY_COMPARE(m_messages->boxes.size(), 2);
