@@ -42,12 +42,13 @@ QDockQuorvelEnv::QDockQuorvelEnv(QWidget *parent)
     readMachines();
     m_process = new QProcess;
 
-    if (auto *player = qobject_cast<MediaPlayer *>(parent)) {
+    // Close requests go to the player; any other parent is simply closed.
+    if (auto *player = qobject_cast<MediaPlayer *>(m_parentWidget)) {
         connect(this, &QDockQuorvelEnv::signalClose, player, &MediaPlayer::slotClose);
         connect(m_ui->butExit, &QPushButton::clicked, player, &MediaPlayer::slotClose);
-    } else if (parent) {
-        connect(this, &QDockQuorvelEnv::signalClose, parent, &QWidget::close);
-        connect(m_ui->butExit, &QPushButton::clicked, parent, &QWidget::close);
+    } else if (m_parentWidget) {
+        connect(this, &QDockQuorvelEnv::signalClose, m_parentWidget, &QWidget::close);
+        connect(m_ui->butExit, &QPushButton::clicked, m_parentWidget, &QWidget::close);
     }
     connect(m_ui->butHelp, &QPushButton::clicked, this, &QDockQuorvelEnv::onButHelp);
     connect(m_ui->butTool1, &QPushButton::clicked, this, &QDockQuorvelEnv::onButTool1);

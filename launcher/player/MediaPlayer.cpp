@@ -226,12 +226,16 @@ void MediaPlayer::finished()
     m_startWatch.stop();
     m_skipWatch.stop();
     QApplication::restoreOverrideCursor();
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
     {
+        // Covering the available area first gives the same picture on a
+        // display without window manager, where nobody maximises a window.
         const ArrangingVideo arranging(m_arrangingVideo);
+        if (!isVisible())
+            setGeometry(available);
         showMaximized();
     }
 
-    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
     m_videoAreaHeight = available.height() - 40;
     const int videoAreaWidth = available.width() - 20;
 
