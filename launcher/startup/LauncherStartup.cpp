@@ -9,13 +9,33 @@
 #include "records/QProject.h"
 
 #include <QApplication>
+#include <QLocale>
+#include <QTranslator>
 
 #include <memory>
 
 void initLauncherResources()
 {
     Q_INIT_RESOURCE(QuorvelEnv);
+#ifdef QUORVELENV_TRANSLATIONS
+    Q_INIT_RESOURCE(launcher_translations);
+#endif
 }
+
+namespace {
+
+// The launcher's texts in the language of the PC, when it has them.
+void installTranslation(QApplication &application)
+{
+    auto *translator = new QTranslator(&application);
+    if (translator->load(QLocale(), QStringLiteral("QuorvelEnv"), QStringLiteral("_"),
+                         QStringLiteral(":/translations")))
+        QApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
+} // namespace
 
 int runLauncher(int argc, char **argv)
 {
@@ -28,6 +48,7 @@ int runLauncher(int argc, char **argv)
     {
         QApplication application(argc, argv);
         initLauncherResources();
+        installTranslation(application);
         QApplication::setOverrideCursor(Qt::WaitCursor);
         QCoreApplication::setApplicationName(QStringLiteral("QuorvelEnv"));
         QCoreApplication::setOrganizationName(QStringLiteral("Vrandel S.p.a."));
