@@ -40,8 +40,8 @@ void writeRecorderProgram(const QString &programPath, const QString &recordFile,
     // sees half of it. Fields are separated by NUL bytes.
     QByteArray script = "#!/bin/sh\n"
                         "rec='" + QFile::encodeName(recordFile) + "'\n"
-                        "printf '%s\\0' \"$(pwd -P)\" \"$$\" \"$#\" \"$@\" > \"$rec.part\"\n"
-                        "mv \"$rec.part\" \"$rec\"\n";
+                        "printf '%s\\0' \"$(pwd -P)\" \"$$\" \"$#\" \"$@\" > \"$rec.tmp\"\n"
+                        "mv \"$rec.tmp\" \"$rec\"\n";
     if (sleepSeconds > 0)
         script += "exec sleep " + QByteArray::number(sleepSeconds) + "\n";
     writeFile(programPath, script);
