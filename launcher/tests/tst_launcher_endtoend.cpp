@@ -20,6 +20,7 @@ private slots:
     void earlyEnds_data();
     void earlyEnds();
     void secondLauncherEndsAtOnce();
+    void givesWayToRunningMainProgram();
 
 private:
     // Runs the launcher in the test's work folder; returns its exit code, or -1
@@ -184,6 +185,32 @@ void TestEndToEnd::secondLauncherEndsAtOnce()
     QCOMPARE(runLauncher({QStringLiteral("p.qvl")}, 20000), 0);
     RecordedStart start;
     QTRY_VERIFY_WITH_TIMEOUT(readRecordedStart(m_dir->filePath(QStringLiteral("Lineare.rec")), start), 5000);
+}
+
+void TestEndToEnd::givesWayToRunningMainProgram()
+{
+    // Without the main program the launcher goes on to its intro and stays.
+    QCOMPARE(runLauncher({}, 2500), -1);
+
+    // The main program, stood in for by a script of the same name.
+    const QString mainProgram = m_dir->filePath(QStringLiteral("Quorvel"));
+    writeFile(mainProgram, "#!/bin/sh\nsleep 20\n");
+    QFile::setPermissions(mainProgram, QFile::ReadOwner | QFile::ExeOwner);
+    QProcess quorvel;
+    quorvel.start(mainProgram, QStringList());
+    QVERIFY(quorvel.waitForStarted());
+    QTest::qWait(200);
+
+    qint64 elapsed = 0;
+    const int exitCode = runLauncher({}, 10000, &elapsed);
+    quorvel.kill();
+    quorvel.waitForFinished();
+    QCOMPARE(exitCode, 0);
+    qInfo("launcher gave way to the main program after %lld ms", elapsed);
+
+    // With the main program gone the launcher stays again: neither the
+    // killed launchers before nor anything else ended it.
+    QCOMPARE(runLauncher({}, 2500), -1);
 }
 
 QTEST_GUILESS_MAIN(TestEndToEnd)
