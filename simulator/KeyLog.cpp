@@ -18,7 +18,10 @@ bool KeyLog::Open(const QString &path, QString *error)
         opened = m_file.open(stdout, QIODevice::WriteOnly);
     } else {
         m_file.setFileName(path);
-        opened = m_file.open(QIODevice::WriteOnly | QIODevice::Append);
+        // A device such as /dev/null cannot be appended to (no seeking);
+        // it is simply written.
+        const bool device = path.startsWith(QLatin1String("/dev/"));
+        opened = m_file.open(device ? QIODevice::WriteOnly : QIODevice::WriteOnly | QIODevice::Append);
     }
     if (!opened && error)
         *error = QStringLiteral("cannot open key log %1: %2").arg(path, m_file.errorString());
