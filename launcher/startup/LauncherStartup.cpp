@@ -5,6 +5,7 @@
 #include "ProcessList.h"
 #include "SingleInstanceGuard.h"
 #include "StartArguments.h"
+#include "TerminationSignals.h"
 #include "player/MediaPlayer.h"
 #include "records/QProject.h"
 
@@ -49,6 +50,7 @@ int runLauncher(int argc, char **argv)
         QApplication application(argc, argv);
         initLauncherResources();
         installTranslation(application);
+        TerminationSignals terminationSignals(&application);
         QApplication::setOverrideCursor(Qt::WaitCursor);
         QCoreApplication::setApplicationName(QStringLiteral("QuorvelEnv"));
         QCoreApplication::setOrganizationName(QStringLiteral("Vrandel S.p.a."));

@@ -23,8 +23,9 @@ private slots:
     void givesWayToRunningMainProgram();
 
 private:
-    // Runs the launcher in the test's work folder; returns its exit code, or -1
-    // when it did not end within timeoutMs.
+    // Runs the launcher in the test's work folder; returns its exit code, -1
+    // when it was still running after timeoutMs and ended cleanly when asked
+    // to stop, -3 when it had to be killed.
     int runLauncher(const QStringList &arguments, int timeoutMs, qint64 *elapsedMs = nullptr);
     void addMachine(const QString &name, int id, int protocolSta);
 
@@ -87,9 +88,15 @@ int TestEndToEnd::runLauncher(const QStringList &arguments, int timeoutMs, qint6
     clock.start();
     launcher.start(m_program, arguments);
     if (!launcher.waitForFinished(timeoutMs)) {
+        // Still running: asked to stop the way a session does, it must end
+        // at once and cleanly, releasing its lock.
+        launcher.terminate();
+        if (launcher.waitForFinished(5000) && launcher.exitStatus() == QProcess::NormalExit
+            && launcher.exitCode() == 0)
+            return -1;
         launcher.kill();
         launcher.waitForFinished();
-        return -1;
+        return -3;
     }
     if (elapsedMs)
         *elapsedMs = clock.elapsed();
