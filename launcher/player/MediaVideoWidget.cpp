@@ -47,11 +47,6 @@ void MediaVideoWidget::setFullScreen(bool enabled)
     emit fullScreenChanged(enabled);
 }
 
-void MediaVideoWidget::endCurrentVideo()
-{
-    m_player->skip();
-}
-
 bool MediaVideoWidget::event(QEvent *event)
 {
     switch (event->type()) {
@@ -103,7 +98,7 @@ void MediaVideoWidget::keyPressEvent(QKeyEvent *event)
 {
     if (event->modifiers() == Qt::NoModifier) {
         if (event->key() == Qt::Key_Escape) {
-            endCurrentVideo();
+            m_player->skip();
             event->accept();
             return;
         }

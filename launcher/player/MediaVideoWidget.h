@@ -37,8 +37,6 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
-    void endCurrentVideo();
-
     MediaPlayer *m_player;
     QBasicTimer m_cursorTimer;
     QAction m_fullScreenAction;
