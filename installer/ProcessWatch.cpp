@@ -11,6 +11,33 @@ QByteArray fileNameOf(const QByteArray &path)
     return path.mid(path.lastIndexOf('/') + 1);
 }
 
+// Interpreters that run a setup script in their own name: a script whose
+// first line is "#!/usr/bin/env sh" runs as "sh ./setup", so the kernel
+// knows the process as "sh" and only the arguments name the script.
+bool isScriptInterpreter(const QByteArray &shortName)
+{
+    static const char *const kInterpreters[] = {"sh", "bash", "dash", "zsh", "ksh", "mksh", "csh",
+                                                "tcsh", "fish", "perl", "ruby", "node", "tclsh",
+                                                "wish", "lua", "php"};
+    for (const char *interpreter : kInterpreters) {
+        if (shortName == interpreter)
+            return true;
+    }
+    return shortName.startsWith("python");
+}
+
+// The file name of the script an interpreter runs: the first argument after
+// the interpreter's own name that is not an option.
+QByteArray scriptNameOf(const QByteArray &args)
+{
+    const QList<QByteArray> words = args.split('\0');
+    for (int i = 1; i < words.size(); ++i) {
+        if (!words.at(i).isEmpty() && !words.at(i).startsWith('-'))
+            return fileNameOf(words.at(i));
+    }
+    return {};
+}
+
 } // namespace
 
 QByteArray processBaseName(const QByteArray &shortName, const QByteArray &args)
@@ -44,12 +71,15 @@ bool isProcessRunning(const QString &name, const ProcessSource &source)
         if (pid <= 0 || !source.readShortName(pid, shortName) || shortName.isEmpty())
             continue;
         // Only a process whose short name is the wanted name, or its cut
-        // beginning, can match; the arguments are read for those alone.
-        if (shortName.size() < kShortNameLimit ? shortName != wanted : !wanted.startsWith(shortName))
+        // beginning, or an interpreter that may run the setup script, can
+        // match; the arguments are read for those alone.
+        const bool interpreter = isScriptInterpreter(shortName) && wanted != shortName;
+        if (!interpreter
+            && (shortName.size() < kShortNameLimit ? shortName != wanted : !wanted.startsWith(shortName)))
             continue;
-        if (!source.readCommandLine(pid, args))
+        if (!source.readCommandLine(pid, args) || args.isEmpty())
             continue;
-        if (processBaseName(shortName, args) == wanted)
+        if (interpreter ? scriptNameOf(args) == wanted : processBaseName(shortName, args) == wanted)
             return true;
     }
     return false;

@@ -93,6 +93,9 @@ void TestProcessWatch::scanComparesExactlyAndCaseSensitively_data()
     QTest::newRow("longer than the program's name") << QStringLiteral("QuorvelSetupProgram2") << false;
     QTest::newRow("interpreter of the script") << QStringLiteral("dash") << false;
     QTest::newRow("ended process") << QStringLiteral("old-setup") << false;
+    QTest::newRow("script run through env") << QStringLiteral("env-setup") << true;
+    QTest::newRow("interpreter options before the script") << QStringLiteral("py-setup") << true;
+    QTest::newRow("argument of a program that runs no scripts") << QStringLiteral("edited-setup") << false;
 }
 
 void TestProcessWatch::scanComparesExactlyAndCaseSensitively()
@@ -105,6 +108,9 @@ void TestProcessWatch::scanComparesExactlyAndCaseSensitively()
     table.add(310, "setup.sh", args({"/bin/sh", "./setup.sh"}));
     table.add(311, "QuorvelSetupPro", args({"./QuorvelSetupProgram"}));
     table.add(400, "old-setup", QByteArray());
+    table.add(320, "sh", args({"sh", "./env-setup"}));
+    table.add(321, "python3", args({"/usr/bin/python3", "-u", "/opt/setup/py-setup"}));
+    table.add(330, "vim", args({"vim", "edited-setup"}));
     QCOMPARE(isProcessRunning(name, table), running);
     // Only processes whose short name can match have their arguments read.
     for (const qint64 pid : qAsConst(table.argsRead))
@@ -184,14 +190,17 @@ void TestProcessWatch::runningProgramsAndScriptsAreRecognised()
     const QString program = QStringLiteral("qins-long-program-") + pid;
     const QString script = QStringLiteral("qins-long-script-") + pid + QStringLiteral(".sh");
     const QString shortScript = QStringLiteral("qins") + pid.right(4) + QStringLiteral(".sh");
+    // A script whose #! line goes through env runs as "sh <script>".
+    const QString envScript = QStringLiteral("qenv") + pid.right(4);
     QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), work.filePath(program)));
     for (const QString &name : {script, shortScript})
         writeFile(work.filePath(name), "#!/bin/sh\nwhile :; do sleep 1; done\n");
-    for (const QString &name : {program, script, shortScript})
+    writeFile(work.filePath(envScript), "#!/usr/bin/env sh\nwhile :; do sleep 1; done\n");
+    for (const QString &name : {program, script, shortScript, envScript})
         QVERIFY(QFile::setPermissions(work.filePath(name), QFileDevice::ReadOwner | QFileDevice::WriteOwner
                                                                | QFileDevice::ExeOwner));
 
-    const QStringList names{program, script, shortScript};
+    const QStringList names{program, script, shortScript, envScript};
     QList<QProcess *> running;
     for (const QString &name : names) {
         QVERIFY(!isProcessRunning(name, systemProcesses()));
