@@ -167,12 +167,10 @@ void QDockQuorvelEnv::openHelpFile()
     using namespace LauncherSettings;
     const auto store = openUserStore();
     store->beginGroup(settingsGroup());
-    bool numeric = false;
-    int language = store->value(languageKey(), QStringLiteral("-1")).toInt(&numeric);
+    // A value that is not a number reads as 0, Italian, the main program's
+    // first language.
+    const int language = store->value(languageKey(), QStringLiteral("-1")).toInt();
     store->endGroup();
-    // A language the main program did not write as a number shows English.
-    if (!numeric)
-        language = -1;
     QDesktopServices::openUrl(HelpManual::manualUrl(language));
 }
 

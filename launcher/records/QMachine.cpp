@@ -45,10 +45,9 @@ QDataStream &operator>>(QDataStream &stream, QMachine &machine)
 {
     qint32 version = 0;
     stream >> version;
-    // A file too short to hold its version is just unreadable: no message.
-    if (stream.status() != QDataStream::Ok)
-        return stream;
-    if (version != QMachine::classVersion) {
+    // A file too short to hold its version reads as version 0, which the
+    // operator is told about like any other unknown version.
+    if (stream.status() != QDataStream::Ok || version != QMachine::classVersion) {
         stream.setStatus(QDataStream::ReadCorruptData);
         LauncherMessages::current().critical(
             QApplication::activeWindow(), QStringLiteral("Errore"),

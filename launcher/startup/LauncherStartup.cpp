@@ -11,7 +11,6 @@
 
 #include <QApplication>
 #include <QLocale>
-#include <QTranslator>
 
 #include <memory>
 
@@ -24,17 +23,6 @@ void initLauncherResources()
 }
 
 namespace {
-
-// The launcher's texts in the language of the PC, when it has them.
-void installTranslation(QApplication &application)
-{
-    auto *translator = new QTranslator(&application);
-    if (translator->load(QLocale(), QStringLiteral("QuorvelEnv"), QStringLiteral("_"),
-                         QStringLiteral(":/translations")))
-        QApplication::installTranslator(translator);
-    else
-        delete translator;
-}
 
 } // namespace
 
@@ -49,7 +37,6 @@ int runLauncher(int argc, char **argv)
     {
         QApplication application(argc, argv);
         initLauncherResources();
-        installTranslation(application);
         TerminationSignals terminationSignals(&application);
         QApplication::setOverrideCursor(Qt::WaitCursor);
         QCoreApplication::setApplicationName(QStringLiteral("QuorvelEnv"));

@@ -236,7 +236,7 @@ void TestDock::helpLanguage_data()
     QTest::newRow("3") << QVariant(3) << QStringLiteral("en");
     QTest::newRow("negative") << QVariant(-3) << QStringLiteral("en");
     QTest::newRow("large") << QVariant(70000) << QStringLiteral("en");
-    QTest::newRow("not a number") << QVariant(QStringLiteral("italiano")) << QStringLiteral("en");
+    QTest::newRow("not a number") << QVariant(QStringLiteral("italiano")) << QStringLiteral("it");
     QTest::newRow("missing") << QVariant() << QStringLiteral("en");
 }
 

@@ -52,8 +52,10 @@ void TestRecords::machineFileIds_data()
     QTest::newRow("other section") << machineFile(1, {{QStringLiteral("[GENERALE] MACHID"), QStringLiteral("3")}})
                                    << 0 << QString();
     QTest::newRow("non-numeric id") << machineFile(1, {{key, QStringLiteral("abc")}}) << 0 << QString();
-    QTest::newRow("empty file") << QByteArray() << 0 << QString();
-    QTest::newRow("version cut short") << QByteArray("\0\0", 2) << 0 << QString();
+    const QString versionZero = QStringLiteral("Classe:\tQMachine\nVersione:\t1\nVersione caricata:\t0\n"
+                                               "Funzione:\toperator>>\n\nMessaggio:\tVersione oggetto sconosciuta\n");
+    QTest::newRow("empty file") << QByteArray() << 0 << versionZero;
+    QTest::newRow("version cut short") << QByteArray("\0\0", 2) << 0 << versionZero;
 
     QByteArray truncated = machineFile(1, {{key, QStringLiteral("17")}});
     truncated.chop(3);
