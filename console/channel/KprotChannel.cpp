@@ -48,10 +48,6 @@ void CKprotChannel::Open(const QString &host, CKprotListener *listener, quint16 
 
     delete m_socket;
     m_socket = new QTcpSocket(this);
-    if (!m_socket) {
-        ShowMessage(Text("Fallita creazione canale KPROT"), MessageIcon::Error);
-        return;
-    }
 
     // A dotted address is taken as it is; anything else is resolved as a name.
     m_socket->connectToHost(host, port);
@@ -64,11 +60,15 @@ void CKprotChannel::Open(const QString &host, CKprotListener *listener, quint16 
     }, kConnectTimeoutMs);
 
     if (!finished || !m_socket || m_socket->state() != QAbstractSocket::ConnectedState) {
+        // The system socket itself is made inside the connect; running out
+        // of sockets is a failure to create the channel, not to connect.
+        const bool notCreated = m_socket && m_socket->error() == QAbstractSocket::SocketResourceError;
         if (m_socket)
             m_socket->abort();
         delete m_socket;
         m_socket = nullptr;
-        ShowMessage(Text("Fallita connessione a host KPROT"), MessageIcon::Error);
+        ShowMessage(Text(notCreated ? "Fallita creazione canale KPROT" : "Fallita connessione a host KPROT"),
+                    MessageIcon::Error);
         return;
     }
 

@@ -6,6 +6,8 @@
 
 #include <QtTest>
 
+#include <sys/resource.h>
+
 namespace {
 
 class NullListener : public CKprotListener
@@ -36,6 +38,7 @@ private slots:
     void localhostResolvesAndKeyMessagesReachTheController();
     void closeTwiceEqualsCloseOnce();
     void ownerMayDeleteTheChannelWhileItsBoxIsUp();
+    void noSocketLeftIsAFailureToCreate();
 };
 
 void TestChannelLifecycle::failedConnectionsAreReportedAndLeaveTheChannelClosed_data()
@@ -143,6 +146,27 @@ void TestChannelLifecycle::ownerMayDeleteTheChannelWhileItsBoxIsUp()
     QTest::qWait(100);
     QCOMPARE(messages.texts(), QStringList{QStringLiteral("Host canale KPROT chiuso")});
     QCOMPARE(listener.calls, 1);
+}
+
+void TestChannelLifecycle::noSocketLeftIsAFailureToCreate()
+{
+    LoopbackServer server;
+    RecordingMessages messages;
+    NullListener listener;
+    CKprotChannel channel;
+
+    // No file descriptor left for a new socket.
+    rlimit saved{};
+    ::getrlimit(RLIMIT_NOFILE, &saved);
+    rlimit none = saved;
+    none.rlim_cur = 0;
+    ::setrlimit(RLIMIT_NOFILE, &none);
+    channel.Open(server.host(), &listener, server.port());
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+
+    QVERIFY(!channel.IsOpen());
+    QCOMPARE(messages.texts(), QStringList{QStringLiteral("Fallita creazione canale KPROT")});
+    QCOMPARE(messages.entries.first().icon, MessageIcon::Error);
 }
 
 QTEST_GUILESS_MAIN(TestChannelLifecycle)
