@@ -1,5 +1,6 @@
 #include "KeyboardDlg.h"
 
+#include "DialogUnits.h"
 #include "KeyBitmaps.h"
 #include "KeyMessage.h"
 #include "KeyStateSource.h"
@@ -15,8 +16,9 @@ namespace {
 
 QRect PixelRect(const DialogRect &r)
 {
-    return QRect(CKeyboardDlg::DluX(r.x), CKeyboardDlg::DluY(r.y),
-                 CKeyboardDlg::DluX(r.width), CKeyboardDlg::DluY(r.height));
+    // Window geometry comes in dialog units, turned into pixels at the
+    // console's one fixed scale whatever font the desktop uses.
+    return DluRect(r.x, r.y, r.width, r.height);
 }
 
 } // namespace

@@ -28,11 +28,6 @@ class CKeyboardDlg : public QDialog
     Q_DISABLE_COPY(CKeyboardDlg)
 
 public:
-    // Window geometry comes in dialog units of the 8 pt dialog font; one
-    // fixed scale turns them into pixels, whatever font the desktop uses.
-    static constexpr double kDialogUnitX = 6.0 / 4.0;
-    static constexpr double kDialogUnitY = 13.0 / 8.0;
-
     // Builds the window (hidden) for a keypad. keys tells which PC keys are
     // held; mainFrame is the window the keypad is placed against. Neither is
     // owned. The window has no parent.
@@ -57,9 +52,6 @@ public:
     QAbstractButton *KeyButton(int key) const;
     QAbstractButton *LatchButton(int latch) const;
     QLabel *Picture(int picture) const;
-
-    static int DluX(int units) { return int(units * kDialogUnitX + 0.5); }
-    static int DluY(int units) { return int(units * kDialogUnitY + 0.5); }
 
 protected:
     // Reads the PC keys into the mirror flags and the buttons. False when the

@@ -26,7 +26,6 @@ CBrenlowView::CBrenlowView(CBrenlowDoc *document, CChildFrame *frame)
     , m_parser([frame](const QString &text) { frame->SetStatusText(text); })
 {
     setFocusPolicy(Qt::StrongFocus);
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
     m_document->AttachView(this);
 }
 

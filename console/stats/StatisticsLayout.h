@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DialogUnits.h"
+
 #include <QRect>
 
 // The statistics window is laid out in dialog units, as the console's other
@@ -10,9 +12,6 @@
 // At this scale the window is 725 x 362 pixels.
 namespace StatisticsLayout {
 
-constexpr double kPixelsPerUnitX = 6.0 / 4.0;
-constexpr double kPixelsPerUnitY = 13.0 / 8.0;
-
 // Pixel height of the 8 pt dialog font at 96 dpi, and the smallest size the
 // window falls back to when the desktop's font is wider than that one.
 constexpr int kFontPixelSize = 11;
@@ -22,11 +21,8 @@ constexpr int kSmallestFontPixelSize = 8;
 constexpr int kWidthUnits = 483;
 constexpr int kHeightUnits = 223;
 
-constexpr int UnitsToPixelsX(int units) { return int(units * kPixelsPerUnitX + 0.5); }
-constexpr int UnitsToPixelsY(int units) { return int(units * kPixelsPerUnitY + 0.5); }
-inline QRect UnitsToPixels(int x, int y, int w, int h)
-{
-    return QRect(UnitsToPixelsX(x), UnitsToPixelsY(y), UnitsToPixelsX(w), UnitsToPixelsY(h));
-}
+constexpr int UnitsToPixelsX(int units) { return DluX(units); }
+constexpr int UnitsToPixelsY(int units) { return DluY(units); }
+inline QRect UnitsToPixels(int x, int y, int w, int h) { return DluRect(x, y, w, h); }
 
 } // namespace StatisticsLayout

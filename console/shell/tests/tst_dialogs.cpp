@@ -1,9 +1,12 @@
 // The channel list lines and the address dialog: what the operator gives
 // must become exactly the controller address the console connects to.
+#include "AboutDlg.h"
 #include "ChannelListFile.h"
+#include "DialogUnits.h"
 #include "IPAddressDlg.h"
 #include "IPv4AddressEdit.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -17,6 +20,7 @@ private slots:
     void channelListLines();
     void addressDialogAcceptsOnlyFourFilledFields();
     void addressFieldsTakeOnlyZeroTo255AndMoveOn();
+    void templatesKeepTheirDialogUnitGeometry();
 };
 
 void TestDialogs::channelListLines_data()
@@ -87,6 +91,22 @@ void TestDialogs::addressFieldsTakeOnlyZeroTo255AndMoveOn()
     edit.Field(3)->clear();
     QVERIFY(!edit.IsComplete());
     QVERIFY(edit.Address().isEmpty());
+}
+
+void TestDialogs::templatesKeepTheirDialogUnitGeometry()
+{
+    CIPAddressDlg address;
+    QCOMPARE(address.size(), QSize(DluX(186), DluY(52)));
+    QCOMPARE(address.findChild<QWidget *>(QStringLiteral("IDC_IPADDRESS"))->geometry(), DluRect(50, 7, 100, 15));
+    QCOMPARE(address.findChild<QWidget *>(QStringLiteral("IDOK"))->geometry(), DluRect(45, 31, 50, 14));
+    QCOMPARE(address.findChild<QWidget *>(QStringLiteral("IDCANCEL"))->geometry(), DluRect(111, 31, 50, 14));
+
+    CAboutDlg about;
+    QCOMPARE(about.windowTitle(), QStringLiteral("Informazioni su Brenlow"));
+    QCOMPARE(about.size(), QSize(DluX(235), DluY(55)));
+    QCOMPARE(about.findChild<QWidget *>(QStringLiteral("IDOK"))->geometry(), DluRect(178, 7, 50, 14));
+    QCOMPARE(about.findChild<QWidget *>(QStringLiteral("IDC_VERSION"))->geometry().topLeft(), DluRect(40, 10, 0, 0).topLeft());
+    QCOMPARE(about.findChild<QLabel *>(QStringLiteral("IDC_VERSION"))->text(), QStringLiteral("Brenlow Versione 002.002"));
 }
 
 QTEST_MAIN(TestDialogs)

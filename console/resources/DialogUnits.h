@@ -10,6 +10,6 @@
 constexpr double kDialogUnitX = 6.0 / 4.0;
 constexpr double kDialogUnitY = 13.0 / 8.0;
 
-inline int DluX(int units) { return int(units * kDialogUnitX + 0.5); }
-inline int DluY(int units) { return int(units * kDialogUnitY + 0.5); }
+constexpr int DluX(int units) { return int(units * kDialogUnitX + 0.5); }
+constexpr int DluY(int units) { return int(units * kDialogUnitY + 0.5); }
 inline QRect DluRect(int x, int y, int w, int h) { return QRect(DluX(x), DluY(y), DluX(w), DluY(h)); }
