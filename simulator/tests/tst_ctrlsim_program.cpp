@@ -117,7 +117,8 @@ void TestCtrlsimProgram::splitWritesReachAnotherProcessInPieces()
     QProcess process;
     process.start(QStringLiteral(CTRLSIM_BINARY),
                   {"--screen-port", "0", "--stats-port", "0", "--format", "raw", "--split-writes", "--seed", "5",
-                   "--quiet"});
+                   // No clock update may follow the panel into the last read.
+                   "--rate-ms", "600000", "--quiet"});
     QVERIFY(process.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(process.canReadLine(), 10000);
     const QStringList ready = QString::fromLatin1(process.readLine()).trimmed().split(QLatin1Char(' '));

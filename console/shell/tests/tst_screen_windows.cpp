@@ -180,9 +180,10 @@ void TestScreenWindows::tenBlocksIn200msGiveOneTimedRepaint()
         server.send(RawLine(i, quint8(i)));
         QTest::qWait(20);
     }
-    QTest::qWait(1500);
+    QTRY_COMPARE_WITH_TIMEOUT(view->TimedRepaintCount(), 1, 3000);
+    QTest::qWait(300);
     QCOMPARE(view->TimedRepaintCount(), 1);
-    QVERIFY2(firstRepaintAt >= 950 && firstRepaintAt < 1400,
+    QVERIFY2(firstRepaintAt >= 950 && firstRepaintAt < 3000,
              qPrintable(QStringLiteral("repainted after %1 ms").arg(firstRepaintAt)));
     QVERIFY(!m_app->GetMainFrame()->IsRefreshTimerActive());
     QCOMPARE(frame->StatusText(), QStringLiteral("blocco linea: 9"));
