@@ -468,6 +468,35 @@ void DrawBedPicture(Canvas &canvas, KeySymbol symbol, KeyLook look, const QColor
     canvas.Text(SmallPixelFont(), number, circleX + 4, 4, ink);
 }
 
+// The pictures drawn as they are, centred on their key.
+struct PixelPicture
+{
+    const char *const *rows;
+    int count;
+};
+
+PixelPicture PictureOf(KeySymbol symbol)
+{
+    switch (symbol) {
+    case KeySymbol::ShiftArrow:
+        return {kShiftArrow, Rows(kShiftArrow)};
+    case KeySymbol::NeedleLatch:
+        return {kNeedleLatch, Rows(kNeedleLatch)};
+    case KeySymbol::Valve:
+        return {kValve, Rows(kValve)};
+    case KeySymbol::Snail:
+        return {kSnail, Rows(kSnail)};
+    case KeySymbol::Tortoise:
+        return {kTortoise, Rows(kTortoise)};
+    case KeySymbol::Lamp:
+        return {kLamp, Rows(kLamp)};
+    case KeySymbol::AirBlow:
+        return {kAirBlow, Rows(kAirBlow)};
+    default:
+        return {kFan, Rows(kFan)};
+    }
+}
+
 } // namespace
 
 QPixmap DrawKeyBitmap(const KeyBitmap &bitmap, const QPalette &palette)
@@ -513,29 +542,17 @@ QPixmap DrawKeyBitmap(const KeyBitmap &bitmap, const QPalette &palette)
         Centred(canvas, kBigArrowUp, Rows(kBigArrowUp), ink, bitmap.symbol == KeySymbol::BigArrowDown);
         break;
     case KeySymbol::ShiftArrow:
-        Centred(canvas, kShiftArrow, Rows(kShiftArrow), ink);
-        break;
     case KeySymbol::NeedleLatch:
-        Centred(canvas, kNeedleLatch, Rows(kNeedleLatch), ink);
-        break;
     case KeySymbol::Valve:
-        Centred(canvas, kValve, Rows(kValve), ink);
-        break;
     case KeySymbol::Snail:
-        Centred(canvas, kSnail, Rows(kSnail), ink);
-        break;
     case KeySymbol::Tortoise:
-        Centred(canvas, kTortoise, Rows(kTortoise), ink);
-        break;
     case KeySymbol::Lamp:
-        Centred(canvas, kLamp, Rows(kLamp), ink);
-        break;
     case KeySymbol::AirBlow:
-        Centred(canvas, kAirBlow, Rows(kAirBlow), ink);
+    case KeySymbol::Fan: {
+        const PixelPicture picture = PictureOf(bitmap.symbol);
+        Centred(canvas, picture.rows, picture.count, ink);
         break;
-    case KeySymbol::Fan:
-        Centred(canvas, kFan, Rows(kFan), ink);
-        break;
+    }
     case KeySymbol::TwoBarsOne:
     case KeySymbol::AngleTwo:
         DrawBedPicture(canvas, bitmap.symbol, bitmap.look, ink);
