@@ -171,12 +171,13 @@ void CKeyEventFilter::OnKeyPress(const QKeyEvent &event)
 
 void CKeyEventFilter::OnKeyRelease(const QKeyEvent &event)
 {
-    if (event.isAutoRepeat())
-        return;
-
+    // Every release's time is kept, the repeat's included: the press that
+    // follows it with the same time stamp is the repeat's, marked or not.
     const quint32 scanCode = event.nativeScanCode();
     if (scanCode != 0 && scanCode < kTimedScanCodes)
         m_releaseTime[scanCode] = event.timestamp();
+    if (event.isAutoRepeat())
+        return;
 
     int found = scanCode != 0 ? FindHeld(scanCode, VK_NONE) : -1;
     if (found < 0) {

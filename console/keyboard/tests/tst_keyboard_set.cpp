@@ -4,7 +4,10 @@
 #include "RecordingMessages.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
 #include <QEventLoop>
+#include <QMenu>
 #include <QTest>
 #include <QTimer>
 
@@ -60,6 +63,10 @@ private slots:
     void failingSendsDoNotStackMessageBoxes();
     void destroyingWhileAMessageBoxIsOpen();
     void placedCentredOnTheMainFrameBottom();
+    void idleKeypadRunsNoPass();
+    void noPassWhileAMenuOrModalDialogIsOpen_data();
+    void noPassWhileAMenuOrModalDialogIsOpen();
+    void passRunsInsideAChannelWaitUnderADialog();
 
 private:
     FakeKeyState m_keys;
@@ -296,6 +303,86 @@ void TestKeyboardSet::placedCentredOnTheMainFrameBottom()
     // A keypad moved by the operator stays until the next resize.
     m_set->Keyboard(0)->move(5, 5);
     QCOMPARE(m_set->Keyboard(0)->frameGeometry().topLeft(), QPoint(5, 5));
+}
+
+void TestKeyboardSet::idleKeypadRunsNoPass()
+{
+    m_set->CreateKeyboards();
+    m_set->ShowKeyboard(1, m_channelA.get());
+    QTest::qWait(50);
+    const int settled = m_keys.passes;
+    QVERIFY(settled >= 1);
+    QTest::qWait(300);
+    QCOMPARE(m_keys.passes, settled);
+
+    // Many requests before the event loop turns make one pass.
+    for (int i = 0; i < 20; ++i)
+        m_set->ScheduleIdleSteps();
+    QCoreApplication::processEvents();
+    QCOMPARE(m_keys.passes, settled + 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(m_keys.passes, settled + 1);
+}
+
+void TestKeyboardSet::noPassWhileAMenuOrModalDialogIsOpen_data()
+{
+    QTest::addColumn<bool>("menu");
+    QTest::newRow("popup menu") << true;
+    QTest::newRow("modal dialog") << false;
+}
+
+void TestKeyboardSet::noPassWhileAMenuOrModalDialogIsOpen()
+{
+    QFETCH(bool, menu);
+    m_set->CreateKeyboards();
+    m_set->ShowKeyboard(0, m_channelA.get());
+    RecordingKeyboard *keyboard = m_set->Recording(0);
+    QTest::qWait(20);
+    const int before = m_keys.passes;
+
+    QMenu popup;
+    popup.addAction(QStringLiteral("&Tastiera"));
+    QDialog dialog;
+    if (menu) {
+        popup.popup(QPoint(20, 20));
+        QTRY_VERIFY(QApplication::activePopupWidget());
+    } else {
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.show();
+        QTRY_VERIFY(QApplication::activeModalWidget());
+    }
+    // Whatever asks for a pass meanwhile, none runs.
+    m_keys.held.insert('Q');
+    m_set->ScheduleIdleSteps();
+    QTest::mousePress(keyboard->Key("W"), Qt::LeftButton);
+    QTest::qWait(100);
+    QCOMPARE(m_keys.passes, before);
+    QVERIFY(keyboard->messages.isEmpty());
+
+    // Closing it is enough for the pass to run.
+    QTest::mouseRelease(keyboard->Key("W"), Qt::LeftButton);
+    popup.hide();
+    dialog.hide();
+    QTRY_COMPARE(keyboard->messages.size(), 1);
+    QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x00, 0x51));
+}
+
+void TestKeyboardSet::passRunsInsideAChannelWaitUnderADialog()
+{
+    // A channel's blocking wait keeps the passes running, even under a
+    // modal dialog (the statistics window connecting, for example).
+    m_set->CreateKeyboards();
+    m_set->ShowKeyboard(2, m_channelA.get());
+    RecordingKeyboard *keyboard = m_set->Recording(2);
+    QDialog dialog;
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.show();
+    QTRY_VERIFY(QApplication::activeModalWidget());
+
+    m_keys.held.insert(VK_F1);
+    m_set->ScheduleIdleSteps();
+    m_channelB->SendBytes(QByteArrayLiteral("xx"));
+    QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x00, 0xF1));
 }
 
 QTEST_MAIN(TestKeyboardSet)
