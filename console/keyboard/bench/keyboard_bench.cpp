@@ -2,7 +2,7 @@
 //  - the time from a PC key event reaching the console to its key message
 //    arriving at a controller stand-in on loopback (median and worst);
 //  - the console's processor share while idle, with no keypad and with a
-//    keypad shown (the keypad is polled whenever the event queue is empty).
+//    keypad shown (a keypad runs a pass only when something happens).
 //
 // Usage: keyboard_bench [key events, default 2000] [idle seconds, default 3]
 
@@ -186,7 +186,7 @@ int main(int argc, char *argv[])
                 latencies[latencies.size() / 2], latencies[latencies.size() * 95 / 100], latencies.back());
     std::printf("processor share while idle, %.1f s each:\n", idleSeconds);
     std::printf("  no keypad:                %5.1f %%\n", idleOff * 100);
-    std::printf("  keypad shown (polling):   %5.1f %%\n", idleShown * 100);
+    std::printf("  keypad shown:             %5.1f %%\n", idleShown * 100);
     std::printf("  keypads turned off again: %5.1f %%\n", idleAfter * 100);
     return 0;
 }
