@@ -149,10 +149,9 @@ void CKeyboardDlg::PlaceKeyboard()
     update();
 }
 
-void CKeyboardDlg::PollKeys()
+bool CKeyboardDlg::PollKeys()
 {
-    if (m_channel)
-        m_model.RunPass();
+    return m_channel && m_model.RunPass();
 }
 
 bool CKeyboardDlg::IsKeyPushed(int key) const

@@ -47,8 +47,9 @@ public:
     // Puts the window centred on the main frame, bottom to bottom.
     void PlaceKeyboard();
     // One polling pass: mirror the PC keys, then send what changed. Nothing
-    // while no channel is attached.
-    void PollKeys();
+    // while no channel is attached. True when the pass changed something,
+    // so that another pass is due (CKeypadModel::RunPass).
+    bool PollKeys();
 
     const KeyboardLayout &GetLayout() const { return m_layout; }
     QAbstractButton *KeyButton(int key) const;

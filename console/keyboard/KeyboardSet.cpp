@@ -155,8 +155,8 @@ bool CKeyboardSet::eventFilter(QObject *watched, QEvent *event)
     case QEvent::KeyRelease:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
-    case QEvent::FocusIn:
-    case QEvent::FocusOut:
+    // The console's activation, not the focus moving between its widgets:
+    // a pass itself moves the keypad's focus between RETURN and SPACE.
     case QEvent::WindowActivate:
     case QEvent::WindowDeactivate:
     case QEvent::ApplicationActivate:
@@ -198,21 +198,21 @@ void CKeyboardSet::RunIdleSteps()
     }
     // A pass may end in a destruction (from a message box's event loop), so
     // each keypad is looked up again.
+    bool passDue = false;
     for (int layout = 0; layout < kKeyboardLayoutCount; ++layout) {
         CKeyboardDlg *keyboard = m_keyboards[layout];
-        if (keyboard && keyboard->isVisible())
-            keyboard->PollKeys();
+        if (keyboard && keyboard->isVisible() && keyboard->PollKeys())
+            passDue = true;
     }
 
     m_inIdleSteps = false;
     for (CKeyboardDlg *keyboard : m_retired)
         delete keyboard;
     m_retired.clear();
-    // What changed while the steps ran (a key typed during a send's wait,
-    // a message box closed) gets its own run.
-    if (m_runAgain) {
-        m_runAgain = false;
-        if (KeyboardsExist())
-            ScheduleIdleSteps();
-    }
+    // A pass that changed something is followed by another, until one has
+    // nothing left to do; what was asked for while the steps ran (a key
+    // typed during a send's wait, a message box closed) gets a run too.
+    if ((passDue || m_runAgain) && KeyboardsExist())
+        ScheduleIdleSteps();
+    m_runAgain = false;
 }

@@ -32,7 +32,7 @@ class QWidget;
 // While the keypads exist, the idle steps run at the next turn of the event
 // loop after anything a pass reads may have changed: a key pressed or
 // released, a mouse button on a keypad key, a latch toggled, the console's
-// activation or focus changing, a window shown or hidden (a keypad, a menu,
+// windows activated or deactivated, a window shown or hidden (a keypad, a menu,
 // a dialog), a keypad attached, a screen window gone. They destroy the
 // keypads when no screen window is left or none of them is visible, and
 // otherwise poll the visible one. Requests made before the steps run make

@@ -55,6 +55,7 @@ bool CKeypadModel::RunPass()
     if (m_inPass)
         return false;
     m_inPass = true;
+    m_changed = false;
     if (MirrorPcKeys()) {
         bool handled = false;
         for (int latch = 0; latch < m_layout.latches.size() && !handled; ++latch)
@@ -63,7 +64,25 @@ bool CKeypadModel::RunPass()
             SendPlainKeys();
     }
     m_inPass = false;
-    return true;
+    return m_changed;
+}
+
+void CKeypadModel::Send(quint8 flags, quint8 code)
+{
+    m_changed = true;
+    m_sink->SendKeyMessage(flags, code);
+}
+
+void CKeypadModel::Push(int key, bool pushed)
+{
+    m_changed = true;
+    m_controls->SetKeyPushed(key, pushed);
+}
+
+void CKeypadModel::Check(int latch, bool checked)
+{
+    m_changed = true;
+    m_controls->SetLatchChecked(latch, checked);
 }
 
 bool CKeypadModel::MirrorPcKeys()
@@ -85,11 +104,11 @@ bool CKeypadModel::MirrorPcKeys()
                     m_controls->FocusKey(m_returnKey);
                 if (!mirrored) {
                     mirrored = 1;
-                    m_controls->SetKeyPushed(target.index, true);
+                    Push(target.index, true);
                 }
             } else if (mirrored) {
                 mirrored = 0;
-                m_controls->SetKeyPushed(target.index, false);
+                Push(target.index, false);
             }
             break;
         }
@@ -98,13 +117,13 @@ bool CKeypadModel::MirrorPcKeys()
             if (m_keys->IsKeyHeld(target.virtualKey)) {
                 if (!mirrored) {
                     mirrored = 1;
-                    m_controls->SetLatchChecked(target.index, true);
+                    Check(target.index, true);
                 }
             } else if (mirrored) {
                 // Letting go of the PC key unlatches, even a latch that was
                 // checked by mouse before.
                 mirrored = 0;
-                m_controls->SetLatchChecked(target.index, false);
+                Check(target.index, false);
             }
             break;
         }
@@ -117,16 +136,16 @@ bool CKeypadModel::MirrorPcKeys()
                 if (!mirrored) {
                     if (m_returnKey >= 0) {
                         m_keyMirrored[size_t(m_returnKey)] = 0;
-                        m_controls->SetKeyPushed(m_returnKey, false);
+                        Push(m_returnKey, false);
                     }
                     mirrored = 1;
-                    m_controls->SetKeyPushed(target.index, true);
+                    Push(target.index, true);
                 }
             } else if (mirrored) {
                 if (m_returnKey >= 0)
                     m_controls->FocusKey(m_returnKey);
                 mirrored = 0;
-                m_controls->SetKeyPushed(target.index, false);
+                Push(target.index, false);
             }
             break;
         }
@@ -168,7 +187,7 @@ bool CKeypadModel::SendLatchedKeys(int latch)
                 continue;
             if (!LatchSent(latch, key)) {
                 SetLatchSent(latch, key, true);
-                m_sink->SendKeyMessage(quint8(BaseFlags(key) | flag), CodeUnderLatch(latch, key));
+                Send(quint8(BaseFlags(key) | flag), CodeUnderLatch(latch, key));
             }
             return true;
         }
@@ -181,7 +200,7 @@ bool CKeypadModel::SendLatchedKeys(int latch)
         if (!LatchSent(latch, key))
             continue;
         SetLatchSent(latch, key, false);
-        m_sink->SendKeyMessage(quint8(BaseFlags(key) | flag | KF_BREAK), CodeUnderLatch(latch, key));
+        Send(quint8(BaseFlags(key) | flag | KF_BREAK), CodeUnderLatch(latch, key));
         handled = true;
     }
     return handled;
@@ -196,10 +215,10 @@ void CKeypadModel::SendPlainKeys()
         // not repeated.
         if (down && !sent) {
             sent = 1;
-            m_sink->SendKeyMessage(BaseFlags(key), m_layout.keys[key].code);
+            Send(BaseFlags(key), m_layout.keys[key].code);
         } else if (!down && sent) {
             sent = 0;
-            m_sink->SendKeyMessage(quint8(BaseFlags(key) | KF_BREAK), m_layout.keys[key].code);
+            Send(quint8(BaseFlags(key) | KF_BREAK), m_layout.keys[key].code);
         }
     }
 }

@@ -49,8 +49,11 @@ public:
     CKeypadModel(const KeyboardLayout &layout, CKeyStateSource *keys, CKeypadControls *controls,
                  CKeyMessageSink *sink);
 
-    // One pass. A pass started while another runs (from a nested event loop
-    // under a send) is skipped; false then, true when it ran.
+    // One pass. True when it sent a message or moved a key or latch: the
+    // next pass may then have more to do (a SPACE tap's break, the plain
+    // make of a key still held when its latch is let go), so passes go on
+    // until one changes nothing. A pass started while another runs (from a
+    // nested event loop under a send) is skipped and gives false.
     bool RunPass();
 
     // Reads the PC keys into the mirror flags, the buttons and the latches.
@@ -74,6 +77,9 @@ private:
     void SetLatchSent(int latch, int key, bool sent) { m_latchSent[size_t(latch * m_keyCount + key)] = sent; }
     quint8 CodeUnderLatch(int latch, int key) const;
     quint8 BaseFlags(int key) const;
+    void Send(quint8 flags, quint8 code);
+    void Push(int key, bool pushed);
+    void Check(int latch, bool checked);
 
     // What a PC key of the mirror list drives.
     struct MirrorTarget
@@ -101,4 +107,5 @@ private:
     std::vector<quint8> m_latchSent; // latch-major: [latch][key]
 
     bool m_inPass = false;
+    bool m_changed = false; // in this pass
 };

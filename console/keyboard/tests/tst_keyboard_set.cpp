@@ -64,6 +64,7 @@ private slots:
     void destroyingWhileAMessageBoxIsOpen();
     void placedCentredOnTheMainFrameBottom();
     void idleKeypadRunsNoPass();
+    void passesGoOnUntilNothingChanges();
     void noPassWhileAMenuOrModalDialogIsOpen_data();
     void noPassWhileAMenuOrModalDialogIsOpen();
     void passRunsInsideAChannelWaitUnderADialog();
@@ -322,6 +323,50 @@ void TestKeyboardSet::idleKeypadRunsNoPass()
     QCOMPARE(m_keys.passes, settled + 1);
     QCoreApplication::processEvents();
     QCOMPARE(m_keys.passes, settled + 1);
+
+    // PC Enter and Space held together in the active keypad: each pass
+    // moves the keypad's focus to RETURN and back to SPACE, which is no
+    // reason for another pass.
+    RecordingKeyboard *keyboard = m_set->Recording(1);
+    QApplication::setActiveWindow(keyboard);
+    QTRY_COMPARE(QApplication::activeWindow(), keyboard);
+    m_keys.held << VK_RETURN << VK_SPACE;
+    m_set->ScheduleIdleSteps();
+    QTest::qWait(300);
+    QVERIFY2(m_keys.passes < settled + 10, qPrintable(QString::number(m_keys.passes - settled)));
+    // SPACE takes over from RETURN in the first pass; RETURN, still held,
+    // goes down again in the next.
+    QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x00, 0x20) + KeyMessageBytes(0x00, 0x0D));
+}
+
+void TestKeyboardSet::passesGoOnUntilNothingChanges()
+{
+    m_set->CreateKeyboards();
+    m_set->ShowKeyboard(0, m_channelA.get());
+    RecordingKeyboard *keyboard = m_set->Recording(0);
+    QTest::qWait(20);
+
+    // A SPACE tap between two passes: its press and release came as events
+    // before the pass; the break needs a pass of its own, with no event left
+    // to ask for it.
+    m_keys.pressedSinceTake.insert(VK_SPACE);
+    m_set->ScheduleIdleSteps();
+    QTRY_COMPARE(keyboard->messages.size(), 2);
+    QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x00, 0x20) + KeyMessageBytes(0x01, 0x20));
+
+    // SHIFT unlatched with the mouse while A is held: the SHIFT break, then
+    // the plain make.
+    keyboard->show();
+    QTest::mouseClick(keyboard->Latch("SHIFT"), Qt::LeftButton);
+    m_keys.held.insert('A');
+    QTRY_COMPARE(keyboard->messages.size(), 1);
+    QTest::mouseClick(keyboard->Latch("SHIFT"), Qt::LeftButton);
+    QTRY_COMPARE(keyboard->messages.size(), 3);
+    QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x04, 0x61) + KeyMessageBytes(0x05, 0x61)
+                                      + KeyMessageBytes(0x00, 0x41));
+    const int passes = m_keys.passes;
+    QTest::qWait(100);
+    QCOMPARE(m_keys.passes, passes);
 }
 
 void TestKeyboardSet::noPassWhileAMenuOrModalDialogIsOpen_data()
