@@ -55,7 +55,6 @@ public:
     QAbstractButton *KeyButton(int key) const;
     QAbstractButton *LatchButton(int latch) const;
     QLabel *Picture(int picture) const;
-    CKeyStateSource *KeyState() const { return m_keys; }
 
     // The keypad's buttons as its state machine reads and drives them.
     bool IsKeyPushed(int key) const override;

@@ -31,12 +31,14 @@ class QWidget;
 //
 // While the keypads exist, the idle steps run at the next turn of the event
 // loop after anything a pass reads may have changed: a key pressed or
-// released, a mouse button on a keypad key, a latch toggled, the console's
-// windows activated or deactivated, a window shown or hidden (a keypad, a menu,
-// a dialog), a keypad attached, a screen window gone. They destroy the
-// keypads when no screen window is left or none of them is visible, and
-// otherwise poll the visible one. Requests made before the steps run make
-// one run, so an idle console costs no processor time, keypad shown or not.
+// released, a mouse button on a keypad key, a latch toggled, a console
+// window activated or deactivated, a window shown or hidden (a keypad, a
+// menu, a dialog), a keypad attached, a screen window gone; and again after
+// a pass that changed something, until one has nothing left to do. They
+// destroy the keypads when no screen window is left or none of them is
+// visible, and otherwise poll the visible one. Requests made before the
+// steps run make one run, so an idle console costs no processor time,
+// keypad shown or not.
 //
 // Menus, popups and modal dialogs own the keyboard: while one of them is
 // open the steps do not run, except inside a channel's blocking wait, whose
