@@ -120,6 +120,18 @@ bool CKeyEventFilter::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
+void CKeyEventFilter::DropReleasedKeys()
+{
+    // Without passes (no keypad shown, or another application active)
+    // released keys are not settled; a full table makes room with them.
+    int kept = 0;
+    for (int i = 0; i < m_heldCount; ++i) {
+        if (!m_held[i].releaseSeen && !m_held[i].lost)
+            m_held[kept++] = m_held[i];
+    }
+    m_heldCount = kept;
+}
+
 int CKeyEventFilter::FindHeld(quint32 scanCode, int virtualKey) const
 {
     for (int i = 0; i < m_heldCount; ++i) {
@@ -163,7 +175,11 @@ void CKeyEventFilter::OnKeyPress(const QKeyEvent &event)
         }
         return;
     }
-    if (repeat || !forKeypads || m_heldCount == kMaxHeldKeys)
+    if (repeat || !forKeypads)
+        return;
+    if (m_heldCount == kMaxHeldKeys)
+        DropReleasedKeys();
+    if (m_heldCount == kMaxHeldKeys)
         return;
     m_held[m_heldCount++] = {scanCode, key, false, false};
     m_pressedSinceTake[key] = true;

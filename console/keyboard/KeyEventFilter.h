@@ -69,6 +69,7 @@ private:
     void OnKeyPress(const QKeyEvent &event);
     void OnKeyRelease(const QKeyEvent &event);
     int FindHeld(quint32 scanCode, int virtualKey) const;
+    void DropReleasedKeys();
 
     // A key pressed for the keypads, by the scan code it was pressed with
     // (0 when the event came without one); two physical keys may hold the

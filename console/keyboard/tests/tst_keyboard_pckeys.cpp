@@ -71,6 +71,7 @@ private slots:
     void keyPressedElsewhereIsNotHeld();
     void keyHeldBeforeMenuOpenedBreaksOnRelease();
     void keyMapShowsWhatIsHeld();
+    void manyKeysTypedWithoutAPass();
 
 private:
     RecordingKeyboard *Make(int layout);
@@ -537,6 +538,29 @@ void TestKeyboardPcKeys::keyMapShowsWhatIsHeld()
     Send(main, QEvent::KeyRelease, Qt::Key_W, 25, 400);
     keyboard->PollKeys();
     QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x01, 0x57));
+}
+
+void TestKeyboardPcKeys::manyKeysTypedWithoutAPass()
+{
+    // Typing on while no keypad is shown runs no pass; the keys let go
+    // meanwhile must not crowd out the next one.
+    RecordingKeyboard *keyboard = Make(1);
+    QList<int> typed;
+    for (int key = Qt::Key_A; key <= Qt::Key_Z; ++key) {
+        if (key != Qt::Key_Q)
+            typed << key;
+    }
+    for (int key = Qt::Key_0; key <= Qt::Key_9; ++key)
+        typed << key;
+    for (int key = Qt::Key_F1; key <= Qt::Key_F9; ++key)
+        typed << key;
+    for (int key : qAsConst(typed)) {
+        Press(m_target.get(), key);
+        Release(m_target.get(), key);
+    }
+    Press(m_target.get(), Qt::Key_Q);
+    keyboard->PollKeys();
+    QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x00, 0x51));
 }
 
 QTEST_MAIN(TestKeyboardPcKeys)
