@@ -56,7 +56,13 @@ bool CKeyEventFilter::IsDown(const HeldKey &key) const
 
 void CKeyEventFilter::BeginPass()
 {
-    m_keyMapRead = m_keyMap && m_keyMap->Read();
+    // The key map is asked (one round trip to the display) only when a
+    // release has to be told from a repeat's; a press needs no check.
+    // Keys known without a scan code follow their events alone.
+    bool releaseSeen = false;
+    for (int i = 0; i < m_heldCount && !releaseSeen; ++i)
+        releaseSeen = m_held[i].releaseSeen && m_held[i].scanCode != 0;
+    m_keyMapRead = releaseSeen && m_keyMap && m_keyMap->Read();
     // Keys let go since the last pass leave the table; a release that the
     // key map contradicts was a repeat's and is forgotten.
     int kept = 0;
