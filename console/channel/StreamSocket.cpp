@@ -162,8 +162,17 @@ void Abort(int fd)
 
 bool ParseDottedAddress(const QString &text, quint32 *address)
 {
+    // Four fields, read the way the system's resolver reads them (a field
+    // may carry leading zeros); shorter forms are not taken as addresses.
+    if (text.count(QLatin1Char('.')) != 3)
+        return false;
+    // The resolver would stop at a blank and ignore what follows it.
+    for (const QChar c : text) {
+        if (!c.isLetterOrNumber() && c != QLatin1Char('.'))
+            return false;
+    }
     in_addr parsed{};
-    if (::inet_pton(AF_INET, text.toLatin1().constData(), &parsed) != 1)
+    if (::inet_aton(text.toLatin1().constData(), &parsed) == 0)
         return false;
     *address = parsed.s_addr;
     return true;

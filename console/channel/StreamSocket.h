@@ -49,7 +49,8 @@ void Close(int fd);
 // and never reach the peer.
 void Abort(int fd);
 
-// True when text is a strict dotted IPv4 address; its value goes to address.
+// True when text is a dotted IPv4 address of four fields; its value goes
+// to address.
 bool ParseDottedAddress(const QString &text, quint32 *address);
 
 } // namespace StreamSocket
