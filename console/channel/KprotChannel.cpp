@@ -210,8 +210,11 @@ void CKprotChannel::SendBytes(const char *data, int length)
 
     // What the kernel still holds of this send must never reach the
     // controller after the failure is reported: the connection is reset,
-    // which drops those bytes, before the operator hears of it.
-    DropSocket(true);
+    // which drops those bytes, before the operator hears of it. When the
+    // kernel took none of them, the connection closes in the usual way and
+    // the keys sent before, which counted as sent, still reach the
+    // controller should it read again.
+    DropSocket(written > 0);
     ShowMessage(failure, MessageIcon::Exclamation);
 }
 

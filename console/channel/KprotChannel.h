@@ -46,8 +46,8 @@ public:
 
     void Open(const QString &host, CKprotListener *listener, quint16 port);
     // A send that fails is reported and never goes out later: what the
-    // kernel still holds of it is dropped with the connection, which then
-    // sends nothing more (the channel still counts as open until Close).
+    // kernel holds of it is dropped with the connection, which then sends
+    // nothing more (the channel still counts as open until Close).
     void SendBytes(const char *data, int length);
     void SendBytes(const QByteArray &bytes) { SendBytes(bytes.constData(), bytes.size()); }
     void Close();

@@ -10,7 +10,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-RawPeer::RawPeer()
+RawPeer::RawPeer(int receiveBuffer)
 {
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -18,6 +18,9 @@ RawPeer::RawPeer()
     m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
     const int reuse = 1;
     ::setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+    // Taken over by the accepted connection.
+    if (receiveBuffer > 0)
+        ::setsockopt(m_listener, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     ::bind(m_listener, reinterpret_cast<sockaddr *>(&address), sizeof address);
     ::listen(m_listener, 4);
     socklen_t length = sizeof address;

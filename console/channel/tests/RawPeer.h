@@ -10,7 +10,9 @@ class RawPeer
     Q_DISABLE_COPY(RawPeer)
 
 public:
-    RawPeer();
+    // receiveBuffer, when given, is the size of the peer's socket buffer:
+    // a small one fills after a few sends once the peer stops reading.
+    explicit RawPeer(int receiveBuffer = 0);
     ~RawPeer();
 
     quint16 port() const { return m_port; }

@@ -37,6 +37,7 @@ private slots:
     void resetAndOrderlyCloseAreToldApart_data();
     void resetAndOrderlyCloseAreToldApart();
     void failedSendNeverGoesOutLater();
+    void keysSentBeforeAFailedKeyStillArrive();
 };
 
 void TestChannelPeer::controllerThatStopsSendingStillGetsKeys()
@@ -161,6 +162,42 @@ void TestChannelPeer::failedSendNeverGoesOutLater()
     const QByteArray got = peer.readToEnd();
     QCOMPARE(qint64(got.size()), messages.queuedAtFailure);
     QCOMPARE(got, big.left(got.size()));
+}
+
+void TestChannelPeer::keysSentBeforeAFailedKeyStillArrive()
+{
+    RecordingMessages messages;
+    RawPeer peer(4096);
+    TakingListener listener;
+    CKprotChannel channel;
+    listener.channel = &channel;
+    channel.SetSendTimeLimit(300);
+    channel.Open(QStringLiteral("127.0.0.1"), &listener, peer.port());
+    QVERIFY(peer.accept());
+
+    // The controller reads nothing: key messages fill the connection until
+    // one cannot be handed over in time. Each carries its own number.
+    QByteArray completed;
+    QByteArray key;
+    QElapsedTimer clock;
+    clock.start();
+    for (int n = 0; messages.entries.isEmpty() && clock.elapsed() < 60000; ++n) {
+        key = QByteArray(1, char(n & 0xFE)) + char(n >> 7);
+        channel.SendBytes(key);
+        if (messages.entries.isEmpty())
+            completed += key;
+    }
+    QCOMPARE(messages.texts(), QStringList{QStringLiteral("Errore trasmissione canale KPROT")});
+    QVERIFY(completed.size() > 1000);
+
+    // The controller reads again: every key that counted as sent comes, the
+    // failed one does not, and nothing after it.
+    QVERIFY(channel.IsOpen());
+    channel.SendBytes(kRefreshRequest);
+    QCOMPARE(messages.entries.size(), 2);
+    const QByteArray got = peer.readToEnd(500);
+    QCOMPARE(got.size(), completed.size());
+    QCOMPARE(got, completed);
 }
 
 QTEST_GUILESS_MAIN(TestChannelPeer)
