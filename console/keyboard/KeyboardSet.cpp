@@ -216,3 +216,8 @@ void CKeyboardSet::RunIdleSteps()
         ScheduleIdleSteps();
     m_runAgain = false;
 }
+
+void CKeyboardSet::ForgetPcKeys()
+{
+    m_keyFilter->ReleaseAllKeys();
+}
