@@ -424,9 +424,14 @@ void TestKeyboardSet::passRunsInsideAChannelWaitUnderADialog()
     dialog.show();
     QTRY_VERIFY(QApplication::activeModalWidget());
 
+    // The other controller stops reading, so a large send waits until it
+    // reads again.
+    QVERIFY(m_serverB->waitForClient());
+    m_serverB->setReading(false);
+    QTimer::singleShot(300, m_serverB.get(), [this] { m_serverB->setReading(true); });
     m_keys.held.insert(VK_F1);
     m_set->ScheduleIdleSteps();
-    m_channelB->SendBytes(QByteArrayLiteral("xx"));
+    m_channelB->SendBytes(QByteArray(32 * 1024 * 1024, 'x'));
     QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x00, 0xF1));
 }
 
