@@ -49,6 +49,15 @@ CBrenlowApp::CBrenlowApp(QObject *parent)
             return QString();
         return dialog->selectedFiles().value(0);
     };
+    m_chooseImagePath = [this](const QString &suggestedPath) {
+        QFileDialog dialog(m_mainFrame, QStringLiteral("Salva immagine"), suggestedPath,
+                           QStringLiteral("Immagini PNG (*.png)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("png"));
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+            ? dialog.selectedFiles().constFirst()
+            : QString();
+    };
 }
 
 CBrenlowApp::~CBrenlowApp()
@@ -147,6 +156,11 @@ void CBrenlowApp::OnAppAbout()
 {
     CAboutDlg dialog(m_mainFrame);
     dialog.exec();
+}
+
+QString CBrenlowApp::AskImagePath(const QString &suggestedPath) const
+{
+    return m_chooseImagePath ? m_chooseImagePath(suggestedPath) : QString();
 }
 
 bool CBrenlowApp::AskAddress(QString *address) const
