@@ -227,16 +227,24 @@ void CKprotChannel::DeliverReadNotification()
     // A message box runs its own event loop, in which the owner may close or
     // even delete this channel; nothing here touches it after that.
     QPointer<CKprotChannel> self(this);
+    bool peerGone = false;
     if (m_readErrorPending && block.isEmpty()) {
         m_readErrorPending = false;
+        peerGone = true;
         ShowMessage(Text("Errore ricezione canale KPROT"), MessageIcon::Exclamation);
     } else if (block.isEmpty() && m_peerClosed && !m_peerCloseReported) {
         // Reported once for the shutdown, not on every later notification.
         m_peerCloseReported = true;
+        peerGone = true;
         ShowMessage(Text("Host canale KPROT chiuso"), MessageIcon::Error);
     }
     if (!self)
         return;
+    if (peerGone && m_listener) {
+        m_listener->OnChannelPeerGone();
+        if (!self)
+            return;
+    }
 
     m_receiveBuffer.append(block);
 

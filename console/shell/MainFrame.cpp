@@ -6,6 +6,7 @@
 #include "ChildFrame.h"
 #include "CommandIds.h"
 #include "ConsoleIcons.h"
+#include "FloorOverview.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -58,6 +59,7 @@ CMainFrame::~CMainFrame()
 {
     m_commandUpdate.stop();
     m_refreshTimer.stop();
+    delete m_overview;
     m_mdiArea->disconnect(this);
     // The screen windows go first, while the frame is still whole: each one
     // hides its keyboard and closes its channel.
@@ -265,7 +267,9 @@ void CMainFrame::AddScreenWindow(CChildFrame *frame)
     connect(frame, &QObject::destroyed, this, [this] {
         QTimer::singleShot(0, this, &CMainFrame::UpdateCommands);
     });
+    connect(frame, &QObject::destroyed, this, &CMainFrame::ScreenWindowsChanged);
     UpdateCommands();
+    emit ScreenWindowsChanged();
 }
 
 void CMainFrame::ArmRefreshTimer()
@@ -284,6 +288,23 @@ void CMainFrame::OnRefreshTimer()
         }
     }
     m_refreshTimer.stop();
+    emit ScreensRefreshed();
+}
+
+CFloorOverview *CMainFrame::Overview() const
+{
+    return m_overview;
+}
+
+void CMainFrame::ShowOverview()
+{
+    if (!m_overview)
+        m_overview = new CFloorOverview(this);
+    if (m_overview->isMinimized())
+        m_overview->showNormal();
+    m_overview->show();
+    m_overview->raise();
+    m_overview->activateWindow();
 }
 
 void CMainFrame::UpdateCommands()
