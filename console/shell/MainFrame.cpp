@@ -361,7 +361,10 @@ void CMainFrame::resizeEvent(QResizeEvent *event)
 
 void CMainFrame::closeEvent(QCloseEvent *event)
 {
-    // Each screen window hides its keyboard and closes its channel.
+    // Each screen window hides its keyboard and closes its channel; the
+    // overview, a window of its own, goes with them.
     m_mdiArea->closeAllSubWindows();
+    if (m_overview)
+        m_overview->close();
     event->accept();
 }

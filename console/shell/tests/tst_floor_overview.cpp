@@ -6,6 +6,7 @@
 #include "BrenlowApp.h"
 #include "BrenlowView.h"
 #include "ChildFrame.h"
+#include "CommandIds.h"
 #include "FloorOverview.h"
 #include "KprotChannel.h"
 #include "LoopbackServer.h"
@@ -14,6 +15,7 @@
 #include "RecordingMessages.h"
 #include "ScreenBlocks.h"
 
+#include <QAction>
 #include <QMdiArea>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -142,6 +144,12 @@ void TestFloorOverview::oneOverviewPerConsoleFollowingTheWindows()
     QVERIFY(!m_app->GetMainFrame()->Overview());
     QCOMPARE(overview()->TileCount(), 2);
     QVERIFY(m_messages->entries.isEmpty());
+
+    // Leaving the console ("Esci") takes the overview along.
+    guard = m_app->GetMainFrame()->Overview();
+    m_app->GetMainFrame()->Action(Cmd::ID_APP_EXIT)->trigger();
+    QTRY_VERIFY(guard.isNull());
+    QTRY_VERIFY(m_app->ScreenWindows().isEmpty());
 }
 
 void TestFloorOverview::tileStatesFollowTheController()

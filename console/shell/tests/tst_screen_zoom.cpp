@@ -316,6 +316,21 @@ void TestScreenZoom::contextMenuKeysSendNothingToTheController()
     QCOMPARE(controller->received(), QByteArray());
     QCOMPARE(view->Zoom(), 1);
 
+    // Nor do keys typed into the floor overview.
+    main->ShowOverview();
+    CFloorOverview *overview = main->Overview();
+    for (QObject *target : {static_cast<QObject *>(overview), static_cast<QObject *>(overview->Canvas())}) {
+        Key(target, QEvent::KeyPress, Qt::Key_Down);
+        poll();
+        Key(target, QEvent::KeyRelease, Qt::Key_Down);
+        poll();
+    }
+    QCOMPARE(controller->received(), QByteArray());
+    overview->close();
+    main->activateWindow();
+    view->setFocus();
+    QTRY_COMPARE(QApplication::activeWindow(), main);
+
     // The same key typed on the screen window goes to the controller.
     Key(view, QEvent::KeyPress, Qt::Key_Down);
     poll();
