@@ -44,6 +44,15 @@ CBrenlowApp::CBrenlowApp(QObject *parent)
         // Any file may be a channel list: no type filter; it must exist.
         return QFileDialog::getOpenFileName(m_mainFrame, QString(), startFolder);
     };
+    m_chooseImagePath = [this](const QString &suggestedPath) {
+        QFileDialog dialog(m_mainFrame, QStringLiteral("Salva immagine"), suggestedPath,
+                           QStringLiteral("Immagini PNG (*.png)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("png"));
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+            ? dialog.selectedFiles().constFirst()
+            : QString();
+    };
 }
 
 CBrenlowApp::~CBrenlowApp()
@@ -142,6 +151,11 @@ void CBrenlowApp::OnAppAbout()
 {
     CAboutDlg dialog(m_mainFrame);
     dialog.exec();
+}
+
+QString CBrenlowApp::AskImagePath(const QString &suggestedPath) const
+{
+    return m_chooseImagePath ? m_chooseImagePath(suggestedPath) : QString();
 }
 
 bool CBrenlowApp::AskAddress(QString *address) const

@@ -3,16 +3,20 @@
 #include "BrenlowApp.h"
 #include "BrenlowDoc.h"
 #include "ChildFrame.h"
+#include "KeypadPause.h"
 #include "KprotChannel.h"
 #include "LocalKeys.h"
 #include "MainFrame.h"
+#include "PanelSnapshot.h"
 #include "UserMessages.h"
 #include "ZoomSettings.h"
 
 #include <QActionGroup>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QMenu>
 #include <QPainter>
+#include <QRegularExpression>
 
 namespace {
 
@@ -180,10 +184,13 @@ void CBrenlowView::SetZoom(int zoom)
     update();
 }
 
-QMenu *CBrenlowView::CreateContextMenu()
+QMenu *CBrenlowView::BuildContextMenu(QWidget *parent)
 {
-    auto *menu = new QMenu(this);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
+    auto *menu = new QMenu(parent);
+    QAction *save = menu->addAction(QStringLiteral("Salva immagine..."));
+    // Only a panel that is shown can be saved.
+    save->setEnabled(!m_picture.PanelSize().isEmpty());
+    connect(save, &QAction::triggered, this, &CBrenlowView::SaveImage);
 
     QAction *overview = menu->addAction(QStringLiteral("Panoramica impianto"));
     connect(overview, &QAction::triggered, this, [] {
@@ -209,5 +216,30 @@ QMenu *CBrenlowView::CreateContextMenu()
 
 void CBrenlowView::contextMenuEvent(QContextMenuEvent *event)
 {
-    CreateContextMenu()->popup(event->globalPos());
+    QMenu *menu = BuildContextMenu(this);
+    {
+        // Keys typed while the menu is open are the menu's.
+        KeypadPause pause;
+        menu->exec(event->globalPos());
+    }
+    delete menu;
+}
+
+void CBrenlowView::SaveImage()
+{
+    // The panel as the operator saw it when asking, not as it may have
+    // changed while the file dialog was open.
+    const QImage panel = PanelSnapshot::PanelImage(m_picture);
+    if (panel.isNull())
+        return;
+    KeypadPause pause;
+    QString host = m_channel->GetHost();
+    host.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));
+    const QString suggested = QDir::home().filePath(host.isEmpty() ? QStringLiteral("pannello.png") : host + QStringLiteral(".png"));
+    const QString path = CBrenlowApp::Instance()->AskImagePath(suggested);
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!PanelSnapshot::WritePng(panel, path, &error))
+        ShowMessage(QStringLiteral("Impossibile salvare l'immagine %1: %2").arg(path, error), MessageIcon::Error);
 }

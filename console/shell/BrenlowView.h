@@ -49,8 +49,6 @@ public:
     // of an address is remembered and applied when it is opened again.
     int Zoom() const { return m_zoom; }
     void SetZoom(int zoom);
-    // The right-button menu of the screen window; deletes itself on close.
-    QMenu *CreateContextMenu();
 
     // The panel as the last timed repaint left it, for the floor overview.
     const PanelPicture &GetPicture() const { return m_picture; }
@@ -60,6 +58,14 @@ public:
     void OnAggiorna();
     void OnTastiera();
     void OnDatiStatistici();
+
+    // The screen window's context menu (right button): "Salva
+    // immagine...", "Panoramica impianto" and the "Zoom" submenu; the caller
+    // owns the menu.
+    QMenu *BuildContextMenu(QWidget *parent);
+    // Asks for a file and writes the panel, as it is shown now, as a PNG at
+    // the panel's native size.
+    void SaveImage();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
