@@ -107,7 +107,10 @@ bool ControllerServer::Start(QString *error, int *exitCode)
         m_statsServer->close();
         return false;
     }
-    m_rateTimer->start(m_options.rateMs);
+    // A replaying controller shows the recorded panel only; its own panel
+    // never goes out, so it is not redrawn either.
+    if (m_options.replayFile.isEmpty())
+        m_rateTimer->start(m_options.rateMs);
     m_statsTimer->start(m_options.statsMs);
     return true;
 }

@@ -48,11 +48,11 @@ void Stop(QProcess &process)
     process.waitForFinished(5000);
 }
 
-int RunSnap(const QStringList &arguments)
+int RunSnap(const QStringList &arguments, double seconds = 0)
 {
     QProcess snap;
     snap.start(Bin(QStringLiteral("brenlow-snap")), arguments);
-    if (!snap.waitForFinished(60000))
+    if (!snap.waitForFinished(int((seconds + 60) * 1000)))
         return -1;
     return snap.exitStatus() == QProcess::NormalExit ? snap.exitCode() : -1;
 }
@@ -107,7 +107,8 @@ int main(int argc, char *argv[])
         const QString recording = dir.filePath(format + QStringLiteral(".rec"));
         const int exitCode = port == 0 ? -1
             : RunSnap({QStringLiteral("--port"), QString::number(port), QStringLiteral("--record"), recording,
-                       QStringLiteral("--seconds"), QString::number(recordSeconds), QStringLiteral("127.0.0.1")});
+                       QStringLiteral("--seconds"), QString::number(recordSeconds), QStringLiteral("127.0.0.1")},
+                      recordSeconds);
         Stop(controller);
         StreamRecording::Summary summary;
         QString error;

@@ -233,10 +233,12 @@ void CBrenlowView::SaveImage()
     if (panel.isNull())
         return;
     KeypadPause pause;
-    QString host = m_channel->GetHost();
-    host.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));
-    const QString suggested = QDir::home().filePath(host.isEmpty() ? QStringLiteral("pannello.png") : host + QStringLiteral(".png"));
-    const QString path = CBrenlowApp::Instance()->AskImagePath(suggested);
+    // Offered name: the controller's address, made safe for a file name.
+    QString name = m_channel->GetHost();
+    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));
+    if (name.isEmpty())
+        name = QStringLiteral("pannello");
+    const QString path = CBrenlowApp::Instance()->AskImagePath(QDir::home().filePath(name + QStringLiteral(".png")));
     if (path.isEmpty())
         return;
     QString error;

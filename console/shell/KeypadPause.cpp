@@ -7,6 +7,9 @@
 #include "KeyboardSet.h"
 
 int KeypadPause::s_depth = 0;
+bool KeypadPause::s_deferred = false;
+int KeypadPause::s_deferredLayout = 0;
+CKprotChannel *KeypadPause::s_deferredChannel = nullptr;
 
 namespace {
 
@@ -33,10 +36,21 @@ bool ChannelStillOpen(CKprotChannel *channel)
 
 } // namespace
 
+bool KeypadPause::Defer(int layout, CKprotChannel *channel)
+{
+    if (s_depth == 0)
+        return false;
+    s_deferred = true;
+    s_deferredLayout = layout;
+    s_deferredChannel = channel;
+    return true;
+}
+
 KeypadPause::KeypadPause()
 {
     if (s_depth++ > 0)
         return;
+    s_deferred = false;
     CKeyboardSet *keypads = Keypads();
     if (!keypads)
         return;
@@ -55,6 +69,12 @@ KeypadPause::~KeypadPause()
         return;
     if (CKeyboardSet *keypads = Keypads())
         keypads->ForgetPcKeys();
+    const bool deferred = s_deferred;
+    s_deferred = false;
+    if (deferred && ChannelStillOpen(s_deferredChannel)) {
+        CBrenlowApp::Instance()->ShowKeyboard(s_deferredLayout, s_deferredChannel);
+        return;
+    }
     for (const Detached &entry : qAsConst(m_detached)) {
         if (entry.keypad && !entry.keypad->GetChannel() && ChannelStillOpen(entry.channel))
             entry.keypad->AttachChannel(entry.channel);

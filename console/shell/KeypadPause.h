@@ -14,6 +14,10 @@ class CKprotChannel;
 // seen meanwhile are forgotten and each keypad goes back to its channel, so
 // a key pressed in the dialog and released after it never reaches the
 // controller either. Pauses nest; only the outermost acts.
+//
+// A keypad asked for during a pause (a screen window takes the focus back
+// when a menu closes, before the chosen command runs its dialog) is shown
+// only when the pause ends.
 class KeypadPause
 {
 public:
@@ -23,6 +27,9 @@ public:
     KeypadPause &operator=(const KeypadPause &) = delete;
 
     static bool Active() { return s_depth > 0; }
+    // During a pause, keeps the request to show a keypad for a channel for
+    // the end of the pause and returns true; otherwise returns false.
+    static bool Defer(int layout, CKprotChannel *channel);
 
 private:
     struct Detached
@@ -32,4 +39,7 @@ private:
     };
     QList<Detached> m_detached;
     static int s_depth;
+    static bool s_deferred;
+    static int s_deferredLayout;
+    static CKprotChannel *s_deferredChannel;
 };

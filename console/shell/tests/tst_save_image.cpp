@@ -157,6 +157,10 @@ void TestSaveImage::keysInTheMenuAndTheDialogStayInTheConsole()
     // release comes only after the dialog has gone.
     const QString path = m_dir.filePath(QStringLiteral("typed.png"));
     app.SetImagePathChooser([&](const QString &) {
+        // The screen window gets the focus back from the closed menu
+        // before the dialog takes it, which asks to show its keypad.
+        QFocusEvent focusBack(QEvent::FocusIn, Qt::PopupFocusReason);
+        QApplication::sendEvent(view, &focusBack);
         QWidget *focus = QApplication::focusWidget() ? QApplication::focusWidget() : main;
         for (Qt::Key key : {Qt::Key_T, Qt::Key_Space, Qt::Key_Y}) {
             QTest::keyPress(focus, key);
