@@ -13,7 +13,6 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
-#include <QScrollBar>
 
 using namespace OverviewTiles;
 
