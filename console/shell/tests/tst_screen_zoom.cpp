@@ -236,8 +236,14 @@ void TestScreenZoom::zoomIsRestoredPerAddress()
     m_app->GetMainFrame()->close();
     delete m_app;
 
-    // A new console: each address opens at its own zoom, sized for it by
-    // its first image.
+    // A new console, and the controllers waiting for it afresh: each
+    // address opens at its own zoom, sized for it by its first image.
+    for (auto *controller : {&first, &second, &untouched, &damaged})
+        controller->reset();
+    first = Controller(23);
+    second = Controller(24);
+    untouched = Controller(25);
+    damaged = Controller(26);
     m_app = new CBrenlowApp;
     QVERIFY(m_app->InitInstance(QString()));
     const struct
