@@ -1,5 +1,6 @@
 #include "KeyEventFilter.h"
 
+#include "LocalKeys.h"
 #include "PcKeyMapping.h"
 
 #include <QApplication>
@@ -31,9 +32,12 @@ bool CKeyEventFilter::HasFocusWindow() const
     return QApplication::activeWindow() != nullptr || QApplication::focusWidget() != nullptr;
 }
 
-bool CKeyEventFilter::PressIsForKeypads() const
+bool CKeyEventFilter::PressIsForKeypads(QObject *receiver) const
 {
     if (QApplication::activePopupWidget() || QApplication::activeModalWidget())
+        return false;
+    // The console's own windows that keep their keys (the floor overview).
+    if (IsKeyPressLocal(receiver))
         return false;
     const QWidget *focus = QApplication::focusWidget();
     if (!focus)
@@ -107,7 +111,7 @@ bool CKeyEventFilter::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
-        OnKeyPress(*static_cast<QKeyEvent *>(event));
+        OnKeyPress(*static_cast<QKeyEvent *>(event), watched);
         break;
     case QEvent::KeyRelease:
         OnKeyRelease(*static_cast<QKeyEvent *>(event));
@@ -151,8 +155,8 @@ int CKeyEventFilter::FindHeld(quint32 scanCode, int virtualKey) const
 // A key event travels up the parent chain while widgets ignore it, and the
 // filter sees it at every step: pressing and releasing must therefore be
 // idempotent for one event. Where the press goes is decided by which window
-// has the keyboard, which does not change along the chain.
-void CKeyEventFilter::OnKeyPress(const QKeyEvent &event)
+// has the keyboard, the same at every step of the chain.
+void CKeyEventFilter::OnKeyPress(const QKeyEvent &event, QObject *receiver)
 {
     const int key = VirtualKeyFromEvent(event);
     if (key == VK_NONE)
@@ -163,7 +167,7 @@ void CKeyEventFilter::OnKeyPress(const QKeyEvent &event)
     const bool repeat = event.isAutoRepeat()
         || (scanCode != 0 && scanCode < kTimedScanCodes && event.timestamp() != 0
             && event.timestamp() == m_releaseTime[scanCode]);
-    const bool forKeypads = PressIsForKeypads();
+    const bool forKeypads = PressIsForKeypads(receiver);
 
     const int found = FindHeld(scanCode, key);
     if (found >= 0) {

@@ -16,8 +16,9 @@ class QKeyEvent;
 //
 // A key counts as held only when its press was meant for the keypads: a
 // press that goes to a menu, a popup, a modal dialog or a message box, to
-// the menu bar or a text field, or that a shortcut takes before any window
-// sees it, leaves the key out until it has been released and pressed again.
+// the menu bar, a text field or a window that keeps its keys (the floor
+// overview), or that a shortcut takes before any window sees it, leaves the
+// key out until it has been released and pressed again.
 // A key held before a menu or dialog opened stays held, and lets go when it
 // is released there.
 //
@@ -60,13 +61,14 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    // Whether a key pressed now is meant for the keypads: not while a menu,
-    // a popup or a modal dialog has the keyboard, nor into the menu bar or
-    // a text field.
-    virtual bool PressIsForKeypads() const;
+    // Whether a key pressed now, delivered to the receiver, is meant for the
+    // keypads: not while a menu, a popup or a modal dialog has the keyboard,
+    // nor into the menu bar, a text field or a window of the console that
+    // keeps its keys (LocalKeys.h).
+    virtual bool PressIsForKeypads(QObject *receiver) const;
 
 private:
-    void OnKeyPress(const QKeyEvent &event);
+    void OnKeyPress(const QKeyEvent &event, QObject *receiver);
     void OnKeyRelease(const QKeyEvent &event);
     int FindHeld(quint32 scanCode, int virtualKey) const;
     void DropReleasedKeys();
