@@ -217,7 +217,3 @@ void CKeyboardSet::RunIdleSteps()
     m_runAgain = false;
 }
 
-void CKeyboardSet::ForgetPcKeys()
-{
-    m_keyFilter->ReleaseAllKeys();
-}

@@ -84,9 +84,6 @@ public:
     static bool IdleStepsAllowed();
     // The PC key state the keypads read.
     CKeyStateSource *KeyState() const;
-    // Counts every PC key as let go, as when the console loses activation;
-    // keys typed into one of the console's own dialogs end there.
-    void ForgetPcKeys();
 
 protected:
     // Watches the whole application for what may change a pass.

@@ -3,7 +3,6 @@
 #include "BrenlowApp.h"
 #include "BrenlowDoc.h"
 #include "ChildFrame.h"
-#include "KeypadPause.h"
 #include "KprotChannel.h"
 #include "LocalKeys.h"
 #include "MainFrame.h"
@@ -216,12 +215,11 @@ QMenu *CBrenlowView::BuildContextMenu(QWidget *parent)
 
 void CBrenlowView::contextMenuEvent(QContextMenuEvent *event)
 {
+    // The menu, its submenu and the dialogs its items open take the keys
+    // typed meanwhile (CKeyEventFilter); a key held from before goes on
+    // being mirrored and breaks when it is let go.
     QMenu *menu = BuildContextMenu(this);
-    {
-        // Keys typed while the menu is open are the menu's.
-        KeypadPause pause;
-        menu->exec(event->globalPos());
-    }
+    menu->exec(event->globalPos());
     delete menu;
 }
 
@@ -232,7 +230,6 @@ void CBrenlowView::SaveImage()
     const QImage panel = PanelSnapshot::PanelImage(m_picture);
     if (panel.isNull())
         return;
-    KeypadPause pause;
     // Offered name: the controller's address, made safe for a file name.
     QString name = m_channel->GetHost();
     name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));

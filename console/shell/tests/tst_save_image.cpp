@@ -1,7 +1,8 @@
 // "Salva immagine..." in the screen window's context menu: the picture
 // written is the panel as shown, failures are reported in a "Brenlow" box,
-// and keys typed into the menu or the file dialog never reach the
-// controller, also with a keypad shown and attached.
+// keys typed into the menu, the file dialog or the failure box never reach
+// the controller, also with a keypad shown and attached, and a key held
+// before the menu opened breaks when it is let go.
 #include "BrenlowApp.h"
 #include "BrenlowView.h"
 #include "ChildFrame.h"
@@ -15,6 +16,9 @@
 #include "SnapTestSupport.h"
 
 #include <QContextMenuEvent>
+#include <QDialog>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QMdiArea>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -27,11 +31,15 @@ class TestSaveImage : public QObject
 private slots:
     void savesThePanelAsShown();
     void keysInTheMenuAndTheDialogStayInTheConsole();
+    void aKeyHeldBeforeTheMenuBreaksWhenReleased();
 
 private:
     // Opens a screen window on a stand-in that sends a colour panel on
     // keypad layout 1, and waits until the window shows it.
     CChildFrame *OpenShown(CBrenlowApp &app, LoopbackServer &server, const QString &address);
+    // As above, then shows the keypad of layout 1 attached to the window,
+    // which gets the focus; null when any step fails.
+    CBrenlowView *ShowKeypadOn(CBrenlowApp &app, LoopbackServer &server, const QString &address);
     QTemporaryDir m_dir;
 };
 
@@ -104,30 +112,86 @@ void TestSaveImage::savesThePanelAsShown()
     QCOMPARE(server.received(), QByteArray());
 }
 
-void TestSaveImage::keysInTheMenuAndTheDialogStayInTheConsole()
+namespace {
+
+// Types keys into whatever modal window is open: each one pressed and
+// released there, with a keypad pass after each event.
+void TypeIntoModal(CKeyboardSet *keypads, const QList<Qt::Key> &keys)
 {
-    RecordingMessages messages;
-    CBrenlowApp app;
-    QVERIFY(app.InitInstance(QString()));
+    QWidget *modal = QApplication::activeModalWidget();
+    if (!modal)
+        return;
+    QWidget *target = modal->focusWidget() ? modal->focusWidget() : modal;
+    for (Qt::Key key : keys) {
+        QTest::keyPress(target, key);
+        keypads->RunIdleSteps();
+        QTest::keyRelease(target, key);
+        keypads->RunIdleSteps();
+    }
+}
+
+// The console's failure box as the operator meets it: a modal box, into
+// which keys are typed, closed by Return pressed in it.
+class ModalMessages : public RecordingMessages
+{
+public:
+    explicit ModalMessages(CKeyboardSet *keypads) : m_keypads(keypads) {}
+
+    void Show(const QString &caption, const QString &text, MessageIcon icon) override
+    {
+        RecordingMessages::Show(caption, text, icon);
+        QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok);
+        QTimer::singleShot(100, &box, [this] {
+            TypeIntoModal(m_keypads, {Qt::Key_Q, Qt::Key_F1});
+            QWidget *modal = QApplication::activeModalWidget();
+            if (modal)
+                QTest::keyPress(modal, Qt::Key_Return);
+            m_keypads->RunIdleSteps();
+            // A box Return did not close ends the test's wait anyway.
+            if (QApplication::activeModalWidget() == modal && modal)
+                modal->close();
+        });
+        box.exec();
+    }
+
+private:
+    CKeyboardSet *m_keypads;
+};
+
+} // namespace
+
+CBrenlowView *TestSaveImage::ShowKeypadOn(CBrenlowApp &app, LoopbackServer &server, const QString &address)
+{
     CMainFrame *main = app.GetMainFrame();
     main->show();
     main->activateWindow();
-
-    LoopbackServer server(QHostAddress(QStringLiteral("127.0.15.91")), SCREEN_PORT);
-    CChildFrame *frame = OpenShown(app, server, QStringLiteral("127.0.15.91"));
-    QVERIFY(frame);
+    CChildFrame *frame = OpenShown(app, server, address);
+    if (!frame)
+        return nullptr;
     CBrenlowView *view = frame->GetView();
     main->MdiArea()->setActiveSubWindow(frame);
     main->UpdateCommands();
     main->Action(Cmd::ID_TASTIERA)->trigger();
     CKeyboardDlg *keypad = app.Keyboards()->Keyboard(1);
-    QVERIFY(keypad && keypad->isVisible());
-    QCOMPARE(keypad->GetChannel(), view->GetChannel());
+    if (!keypad || !keypad->isVisible() || keypad->GetChannel() != view->GetChannel())
+        return nullptr;
+    view->setFocus();
+    return view;
+}
+
+void TestSaveImage::keysInTheMenuAndTheDialogStayInTheConsole()
+{
+    CBrenlowApp app;
+    QVERIFY(app.InitInstance(QString()));
+    ModalMessages messages(app.Keyboards());
+    LoopbackServer server(QHostAddress(QStringLiteral("127.0.15.91")), SCREEN_PORT);
+    CBrenlowView *view = ShowKeypadOn(app, server, QStringLiteral("127.0.15.91"));
+    QVERIFY(view);
     CKeyboardSet *keypads = app.Keyboards();
+    CKeyboardDlg *keypad = keypads->Keyboard(1);
 
     // With the keypad shown, a PC key typed into the screen window does
     // reach the controller: the mirroring the rest of this test relies on.
-    view->setFocus();
     QTest::keyPress(view, Qt::Key_Q);
     keypads->RunIdleSteps();
     QTest::keyRelease(view, Qt::Key_Q);
@@ -135,60 +199,152 @@ void TestSaveImage::keysInTheMenuAndTheDialogStayInTheConsole()
     QVERIFY(server.waitForReceived(4));
     QCOMPARE(server.received(), QByteArray("\x00\x51\x01\x51", 4));
 
-    // The context menu: keys typed while it is open, then Esc to close it.
+    // The file dialog, modal as the real one: a name typed into its field
+    // and Enter pressed to accept it, whose release comes only after the
+    // dialog has gone. The folder does not exist, so the failure box
+    // follows, and keys are typed into it too.
+    const QString path = m_dir.filePath(QStringLiteral("missing/typed.png"));
+    bool dialogSeen = false;
+    app.SetImagePathChooser([&](const QString &) {
+        QDialog dialog(app.GetMainFrame());
+        auto *field = new QLineEdit(&dialog);
+        field->setFocus();
+        QTimer::singleShot(100, &dialog, [&] {
+            dialogSeen = QApplication::activeModalWidget() == &dialog;
+            TypeIntoModal(keypads, {Qt::Key_T, Qt::Key_Space, Qt::Key_Y});
+            QTest::keyPress(field, Qt::Key_Return);
+            keypads->RunIdleSteps();
+            dialog.accept();
+        });
+        dialog.exec();
+        return path;
+    });
+
+    // The context menu, opened by the right button: keys typed while it is
+    // open, then Down and Return to pick "Salva immagine...".
     bool menuSeen = false;
     QTimer::singleShot(200, [&] {
         QWidget *popup = QApplication::activePopupWidget();
         menuSeen = popup != nullptr;
         if (!popup)
             return;
-        QTest::keyPress(popup, Qt::Key_Q);
+        for (Qt::Key key : {Qt::Key_Q, Qt::Key_Down, Qt::Key_Up}) {
+            QTest::keyPress(popup, key);
+            keypads->RunIdleSteps();
+            QTest::keyRelease(popup, key);
+            keypads->RunIdleSteps();
+        }
+        QTest::keyPress(popup, Qt::Key_Down);
         keypads->RunIdleSteps();
-        QTest::keyRelease(popup, Qt::Key_Q);
-        keypads->RunIdleSteps();
-        QTest::keyClick(popup, Qt::Key_Escape);
+        QTest::keyPress(popup, Qt::Key_Return);
     });
     QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(10, 10), view->mapToGlobal(QPoint(10, 10)));
     QApplication::sendEvent(view, &rightClick);
     QVERIFY(menuSeen);
-    keypads->RunIdleSteps();
+    QVERIFY(dialogSeen);
+    QCOMPARE(messages.entries.size(), 1);
+    QVERIFY(messages.entries.first().text.contains(path));
 
-    // The file dialog: a name typed, and Enter pressed to accept it, whose
-    // release comes only after the dialog has gone.
-    const QString path = m_dir.filePath(QStringLiteral("typed.png"));
-    app.SetImagePathChooser([&](const QString &) {
-        // The screen window gets the focus back from the closed menu
-        // before the dialog takes it, which asks to show its keypad.
-        QFocusEvent focusBack(QEvent::FocusIn, Qt::PopupFocusReason);
-        QApplication::sendEvent(view, &focusBack);
-        QWidget *focus = QApplication::focusWidget() ? QApplication::focusWidget() : main;
-        for (Qt::Key key : {Qt::Key_T, Qt::Key_Space, Qt::Key_Y}) {
-            QTest::keyPress(focus, key);
-            keypads->RunIdleSteps();
-            QTest::keyRelease(focus, key);
-            keypads->RunIdleSteps();
-        }
-        QTest::keyPress(focus, Qt::Key_Return);
-        keypads->RunIdleSteps();
-        return path;
-    });
-    view->SaveImage();
-    QVERIFY(QFile::exists(path));
+    // The main window is active again and the screen window has the focus
+    // back, which shows its keypad again; the releases of the keys pressed
+    // in the menu and the dialogs come now.
+    app.GetMainFrame()->activateWindow();
+    view->setFocus();
+    QTRY_COMPARE(QApplication::activeWindow(), app.GetMainFrame());
+    QFocusEvent focusBack(QEvent::FocusIn, Qt::PopupFocusReason);
+    QApplication::sendEvent(view, &focusBack);
     keypads->RunIdleSteps();
-    QTest::keyRelease(view, Qt::Key_Return);
+    for (Qt::Key key : {Qt::Key_Down, Qt::Key_Return})
+        QTest::keyRelease(view, key);
     for (int pass = 0; pass < 3; ++pass)
         keypads->RunIdleSteps();
+    QTest::qWait(200);
+    QCOMPARE(server.received(), QByteArray("\x00\x51\x01\x51", 4));
 
     // The keypad types into its controller again afterwards.
     QCOMPARE(keypad->GetChannel(), view->GetChannel());
-    QTest::qWait(200);
-    QCOMPARE(server.received(), QByteArray("\x00\x51\x01\x51", 4));
     QTest::keyPress(view, Qt::Key_Q);
     keypads->RunIdleSteps();
     QTest::keyRelease(view, Qt::Key_Q);
     keypads->RunIdleSteps();
     QVERIFY(server.waitForReceived(8));
     QCOMPARE(server.received(), QByteArray("\x00\x51\x01\x51\x00\x51\x01\x51", 8));
+}
+
+void TestSaveImage::aKeyHeldBeforeTheMenuBreaksWhenReleased()
+{
+    RecordingMessages messages;
+    CBrenlowApp app;
+    QVERIFY(app.InitInstance(QString()));
+    LoopbackServer server(QHostAddress(QStringLiteral("127.0.15.92")), SCREEN_PORT);
+    CBrenlowView *view = ShowKeypadOn(app, server, QStringLiteral("127.0.15.92"));
+    QVERIFY(view);
+    CKeyboardSet *keypads = app.Keyboards();
+    const auto passes = [keypads] {
+        for (int pass = 0; pass < 3; ++pass) {
+            keypads->RunIdleSteps();
+            QTest::qWait(20);
+        }
+    };
+    // Opens the context menu and, while it is open, runs what is given and
+    // then closes it with Esc.
+    const auto inMenu = [view](const std::function<void(QWidget *)> &whileOpen) {
+        bool seen = false;
+        QTimer::singleShot(200, [&] {
+            QWidget *popup = QApplication::activePopupWidget();
+            seen = popup != nullptr;
+            if (!popup)
+                return;
+            whileOpen(popup);
+            QTest::keyClick(popup, Qt::Key_Escape);
+        });
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(10, 10), view->mapToGlobal(QPoint(10, 10)));
+        QApplication::sendEvent(view, &rightClick);
+        return seen;
+    };
+
+    // Q held on the screen window, let go while the menu is open: its break
+    // follows, once, when the menu has closed.
+    QTest::keyPress(view, Qt::Key_Q);
+    passes();
+    QVERIFY(server.waitForReceived(2));
+    QByteArray atRelease;
+    QVERIFY(inMenu([&](QWidget *popup) {
+        // Held on: repeats of the hold reach the menu.
+        for (int repeat = 0; repeat < 3; ++repeat) {
+            QKeyEvent release(QEvent::KeyRelease, Qt::Key_Q, Qt::NoModifier, QStringLiteral("q"), true);
+            QApplication::sendEvent(popup, &release);
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, QStringLiteral("q"), true);
+            QApplication::sendEvent(popup, &press);
+            passes();
+        }
+        QTest::keyRelease(popup, Qt::Key_Q);
+        passes();
+        atRelease = server.received();
+    }));
+    QCOMPARE(atRelease, QByteArray("\x00\x51", 2));
+    passes();
+    QVERIFY(server.waitForReceived(4));
+    QTest::qWait(100);
+    QCOMPARE(server.received(), QByteArray("\x00\x51\x01\x51", 4));
+
+    // W held through the whole menu: it stays down at the controller until
+    // the operator lets it go on the screen window, then breaks once.
+    QTest::keyPress(view, Qt::Key_W);
+    passes();
+    QVERIFY(server.waitForReceived(6));
+    QVERIFY(inMenu([&](QWidget *) { passes(); }));
+    QFocusEvent focusBack(QEvent::FocusIn, Qt::PopupFocusReason);
+    QApplication::sendEvent(view, &focusBack);
+    passes();
+    QTest::qWait(100);
+    QCOMPARE(server.received(), QByteArray("\x00\x51\x01\x51\x00\x57", 6));
+    QTest::keyRelease(view, Qt::Key_W);
+    passes();
+    QVERIFY(server.waitForReceived(8));
+    passes();
+    QTest::qWait(100);
+    QCOMPARE(server.received(), QByteArray("\x00\x51\x01\x51\x00\x57\x01\x57", 8));
     QVERIFY(messages.entries.isEmpty());
 }
 
