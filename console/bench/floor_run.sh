@@ -1,53 +1,113 @@
 #!/usr/bin/env bash
 # Floor run: the console with many simulated controllers streaming at once.
-# Prints the console's processor share and resident memory.
+# Prints the console's processor share, wake-ups and resident memory.
 #
 # Usage: floor_run.sh [controllers=64] [seconds=20] [ctrlsim options...]
-# The controllers get 127.0.0.2, 127.0.0.3, ...; by default they redraw their
-# panels every 100 ms (pass --flood to stream as fast as the sockets take).
+#
+# Up to 512 controllers get 127.0.0.2, 127.0.0.3, ... 127.0.0.255, 127.0.1.0,
+# ... with the panel formats mono, raw and rle in turn. By default they
+# redraw their panels every 100 ms (pass --flood to stream as fast as the
+# sockets take, or --rate-ms 3600000 for panels that stay still).
+#
+# The measurement starts only when every controller listens, the console
+# holds a connection to each of them and the first images have been shown.
+# The processor share is the console process's own processor time
+# (utime + stime from /proc) over the measured window, so other load on the
+# machine does not count; wake-ups are its context switches in that window.
+#
+# FLOOR_CONSOLE names another console program to measure (default: the
+# one built here). The console runs offscreen unless FLOOR_QPA names another
+# platform, e.g.
+#   xvfb-run -a -s "-screen 0 1280x1024x24" env FLOOR_QPA=xcb floor_run.sh 256 15
+# Run it in a network namespace of its own (all of 127.0.0.0/8 is needed).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 count=${1:-64}
 seconds=${2:-20}
-shift 2 2>/dev/null || shift $# 
+shift 2 2>/dev/null || shift $#
 extra=("$@")
 [ ${#extra[@]} -gt 0 ] || extra=(--rate-ms 100)
+qpa=${FLOOR_QPA:-offscreen}
+screen_port=16721
+
+if ! [[ "$count" =~ ^[0-9]+$ ]] || [ "$count" -lt 1 ] || [ "$count" -gt 512 ]; then
+  echo "floor_run.sh: controllers must be 1 to 512, got '$count'" >&2
+  exit 2
+fi
+
+# One socket a controller in the console, plus its own files; each
+# controller is a process of its own.
+want_files=$((count + 256))
+if [ "$(ulimit -n)" != unlimited ] && [ "$(ulimit -n)" -lt "$want_files" ]; then
+  ulimit -n "$want_files" 2>/dev/null || {
+    echo "floor_run.sh: cannot raise the open-file limit to $want_files" >&2
+    exit 2
+  }
+fi
 
 bin=build/bin
+console_bin=${FLOOR_CONSOLE:-$bin/Brenlow}
 work=$(mktemp -d)
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"; }
 trap cleanup EXIT
 
+address_of() { local n=$(($1 + 2)); echo "127.0.$((n / 256)).$((n % 256))"; }
+
 formats=(mono raw rle)
 for i in $(seq 0 $((count - 1))); do
-  address=127.0.0.$((i + 2))
+  address=$(address_of "$i")
   "$bin/ctrlsim" --address "$address" --format "${formats[$((i % 3))]}" --layout $((i % 3)) \
-    --key-log /dev/null "${extra[@]}" >"$work/sim-$i.out" 2>&1 &
+    --key-log /dev/null --quiet "${extra[@]}" >"$work/sim-$i.out" 2>&1 &
   pids+=($!)
   echo "$address" >>"$work/canali.txt"
 done
+
+wait_for() { # description, timeout in tenths of a second, test command...
+  local what=$1 tenths=$2
+  shift 2
+  for _ in $(seq "$tenths"); do "$@" && return 0; sleep 0.1; done
+  echo "floor_run.sh: timed out waiting for $what" >&2
+  exit 1
+}
 for i in $(seq 0 $((count - 1))); do
-  for _ in $(seq 100); do grep -q '^READY' "$work/sim-$i.out" && break; sleep 0.05; done
+  wait_for "controller $(address_of "$i")" 100 grep -q '^READY' "$work/sim-$i.out"
 done
 
-QT_QPA_PLATFORM=offscreen "$bin/Brenlow" "$work/canali.txt" >"$work/console.out" 2>&1 &
+connections() {
+  ss -Htn state established "( dport = :$screen_port )" 2>/dev/null | wc -l
+}
+all_connected() { [ "$(connections)" -ge "$count" ]; }
+
+if [ "$qpa" = xcb ]; then
+  "$console_bin" "$work/canali.txt" >"$work/console.out" 2>&1 &
+else
+  QT_QPA_PLATFORM=$qpa "$console_bin" "$work/canali.txt" >"$work/console.out" 2>&1 &
+fi
 console=$!
 pids+=($console)
-sleep 3 # windows open and show their first image
+wait_for "the console's $count connections (has $(connections))" 1200 all_connected
+sleep 3 # the first timed repaint shows every window with its first image
 
 ticks=$(getconf CLK_TCK)
 cpu() { awk '{print $14 + $15}' "/proc/$console/stat"; }
+switches() { awk '/ctxt_switches/ {n += $2} END {print n}' "/proc/$console/status"; }
 start_cpu=$(cpu)
+start_sw=$(switches)
 start_ns=$(date +%s%N)
 sleep "$seconds"
 end_cpu=$(cpu)
+end_sw=$(switches)
 end_ns=$(date +%s%N)
 rss=$(awk '/VmRSS/ {print $2}' "/proc/$console/status")
 hwm=$(awk '/VmHWM/ {print $2}' "/proc/$console/status")
+held=$(connections)
 
 elapsed=$(awk -v a="$start_ns" -v b="$end_ns" 'BEGIN {print (b - a) / 1e9}')
 share=$(awk -v c0="$start_cpu" -v c1="$end_cpu" -v t="$ticks" -v e="$elapsed" 'BEGIN {print (c1 - c0) / t / e * 100}')
-printf 'controllers: %d (%s), measured over %.1f s\n' "$count" "${extra[*]}" "$elapsed"
-printf 'console CPU share: %.1f %% of one core\n' "$share"
+wakeups=$(awk -v s0="$start_sw" -v s1="$end_sw" -v e="$elapsed" 'BEGIN {print (s1 - s0) / e}')
+printf 'controllers: %d (%s), platform %s, measured over %.1f s, %d connections held\n' \
+  "$count" "${extra[*]}" "$qpa" "$elapsed" "$held"
+printf 'console CPU share: %.2f %% of one core (own utime+stime)\n' "$share"
+printf 'console wake-ups: %.1f a second (context switches)\n' "$wakeups"
 printf 'console resident memory: %d KiB (peak %d KiB)\n' "$rss" "$hwm"

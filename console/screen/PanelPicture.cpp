@@ -12,13 +12,25 @@ constexpr int kBlueLevels[4] = {0, 90, 198, 255};
 constexpr QRgb kDark = 0xFF000000;  // a set monochrome bit
 constexpr QRgb kLight = 0xFFFFFFFF; // a clear monochrome bit
 
-} // namespace
-
-PanelPicture::PanelPicture()
-    : m_picture(kColourWidth, kColourHeight, QImage::Format_RGB32)
+// Shared by every screen window.
+const QVector<QRgb> &ColourTable()
 {
-    m_picture.fill(kLight);
+    static const QVector<QRgb> table = [] {
+        QVector<QRgb> colours(256);
+        for (int v = 0; v < 256; ++v)
+            colours[v] = PanelPicture::ColourOf(quint8(v));
+        return colours;
+    }();
+    return table;
 }
+
+const QVector<QRgb> &MonochromeTable()
+{
+    static const QVector<QRgb> table = {kLight, kDark};
+    return table;
+}
+
+} // namespace
 
 QRgb PanelPicture::ColourOf(quint8 pixel)
 {
@@ -41,41 +53,30 @@ QSize PanelPicture::PanelSize() const
 void PanelPicture::Update(ScreenImage &image)
 {
     const int mode = image.DisplayMode();
+    image.ClearChangedRows();
     const bool monochrome = mode == ScreenImage::Monochrome;
-    const bool formatChanged = monochrome != (m_displayMode == ScreenImage::Monochrome)
-        || m_displayMode == ScreenImage::NothingReceived;
+    const bool wasMonochrome = m_displayMode == ScreenImage::Monochrome;
+    const bool sameFormat = &image == m_image && !m_picture.isNull() && monochrome == wasMonochrome;
     m_displayMode = mode;
-    if (mode == ScreenImage::NothingReceived)
+    if (mode == ScreenImage::NothingReceived) {
+        m_picture = QImage();
+        m_image = nullptr;
+        return;
+    }
+    if (sameFormat)
         return;
 
-    const auto &changed = image.ChangedRows();
-    const int rows = monochrome ? kMonoHeight : kColourHeight;
-    for (int y = 0; y < rows; ++y) {
-        if (!formatChanged && !changed.test(std::size_t(y)))
-            continue;
-        if (monochrome)
-            ConvertMonochromeRow(image, y);
-        else
-            ConvertColourRow(image, y);
+    // A monochrome row is 30 bytes of 8 pixels, bit 0 the leftmost; rows
+    // are the image's 320 bytes apart either way.
+    m_image = &image;
+    // The writable constructor: a read-only picture would copy the bytes
+    // as soon as its colour table is set.
+    uchar *bytes = image.Row(0);
+    if (monochrome) {
+        m_picture = QImage(bytes, kMonoWidth, kMonoHeight, ScreenImage::kRowBytes, QImage::Format_MonoLSB);
+        m_picture.setColorTable(MonochromeTable());
+    } else {
+        m_picture = QImage(bytes, kColourWidth, kColourHeight, ScreenImage::kRowBytes, QImage::Format_Indexed8);
+        m_picture.setColorTable(ColourTable());
     }
-    image.ClearChangedRows();
-}
-
-void PanelPicture::ConvertMonochromeRow(const ScreenImage &image, int y)
-{
-    const quint8 *bytes = image.Row(y);
-    auto *out = reinterpret_cast<QRgb *>(m_picture.scanLine(y));
-    for (int c = 0; c < kMonoWidth / 8; ++c) {
-        const quint8 byte = bytes[c];
-        for (int b = 0; b < 8; ++b)
-            out[8 * c + b] = (byte >> b) & 1 ? kDark : kLight;
-    }
-}
-
-void PanelPicture::ConvertColourRow(const ScreenImage &image, int y)
-{
-    const quint8 *bytes = image.Row(y);
-    auto *out = reinterpret_cast<QRgb *>(m_picture.scanLine(y));
-    for (int x = 0; x < kColourWidth; ++x)
-        out[x] = ColourOf(bytes[x]);
 }

@@ -67,5 +67,4 @@ private:
     QList<QMenu *> m_menus129;
     bool m_showingMenu129 = false;
     QTimer m_refreshTimer;
-    QTimer m_commandUpdate;
 };
