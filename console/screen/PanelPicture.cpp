@@ -2,6 +2,8 @@
 
 #include "ScreenImage.h"
 
+#include <cstring>
+
 namespace {
 
 // The controller's colour levels. Red and green are not an even ramp:
@@ -32,6 +34,11 @@ const QVector<QRgb> &MonochromeTable()
 
 } // namespace
 
+PanelPicture::PanelPicture()
+    : m_bytes(new uchar[std::size_t(ScreenImage::kRows) * ScreenImage::kRowBytes]())
+{
+}
+
 QRgb PanelPicture::ColourOf(quint8 pixel)
 {
     return qRgb(kRedGreenLevels[pixel >> 5], kRedGreenLevels[(pixel >> 2) & 7], kBlueLevels[pixel & 3]);
@@ -53,30 +60,35 @@ QSize PanelPicture::PanelSize() const
 void PanelPicture::Update(ScreenImage &image)
 {
     const int mode = image.DisplayMode();
-    image.ClearChangedRows();
     const bool monochrome = mode == ScreenImage::Monochrome;
-    const bool wasMonochrome = m_displayMode == ScreenImage::Monochrome;
-    const bool sameFormat = &image == m_image && !m_picture.isNull() && monochrome == wasMonochrome;
+    const bool formatChanged = monochrome != (m_displayMode == ScreenImage::Monochrome)
+        || m_displayMode == ScreenImage::NothingReceived;
     m_displayMode = mode;
-    if (mode == ScreenImage::NothingReceived) {
-        m_picture = QImage();
-        m_image = nullptr;
+    if (mode == ScreenImage::NothingReceived)
         return;
-    }
-    if (sameFormat)
-        return;
+    if (formatChanged)
+        WrapBytes(monochrome);
 
-    // A monochrome row is 30 bytes of 8 pixels, bit 0 the leftmost; rows
-    // are the image's 320 bytes apart either way.
-    m_image = &image;
-    // The writable constructor: a read-only picture would copy the bytes
-    // as soon as its colour table is set.
-    uchar *bytes = image.Row(0);
+    const auto &changed = image.ChangedRows();
+    const int rows = monochrome ? kMonoHeight : kColourHeight;
+    for (int y = 0; y < rows; ++y) {
+        if (formatChanged || changed.test(std::size_t(y)))
+            std::memcpy(m_bytes.get() + y * ScreenImage::kRowBytes, image.Row(y), ScreenImage::kRowBytes);
+    }
+    image.ClearChangedRows();
+}
+
+void PanelPicture::WrapBytes(bool monochrome)
+{
+    // A monochrome row is 30 bytes of 8 pixels, bit 0 the leftmost. The
+    // writable constructor: a read-only picture would copy the bytes as soon
+    // as its colour table is set.
     if (monochrome) {
-        m_picture = QImage(bytes, kMonoWidth, kMonoHeight, ScreenImage::kRowBytes, QImage::Format_MonoLSB);
+        m_picture = QImage(m_bytes.get(), kMonoWidth, kMonoHeight, ScreenImage::kRowBytes, QImage::Format_MonoLSB);
         m_picture.setColorTable(MonochromeTable());
     } else {
-        m_picture = QImage(bytes, kColourWidth, kColourHeight, ScreenImage::kRowBytes, QImage::Format_Indexed8);
+        m_picture = QImage(m_bytes.get(), kColourWidth, kColourHeight, ScreenImage::kRowBytes,
+                           QImage::Format_Indexed8);
         m_picture.setColorTable(ColourTable());
     }
 }

@@ -42,6 +42,8 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
+    void KeepFixedSizeEntries();
+
     std::unique_ptr<CBrenlowDoc> m_document;
     QStatusBar *m_statusBar = nullptr;
     StatusPane *m_statusPane = nullptr;
