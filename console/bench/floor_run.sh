@@ -19,6 +19,7 @@
 # one built here). The console runs offscreen unless FLOOR_QPA names another
 # platform, e.g.
 #   xvfb-run -a -s "-screen 0 1280x1024x24" env FLOOR_QPA=xcb floor_run.sh 256 15
+# FLOOR_PERF=file records a profile of the console over the measured window.
 # Run it in a network namespace of its own (all of 127.0.0.0/8 is needed).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -95,7 +96,12 @@ switches() { awk '/ctxt_switches/ {n += $2} END {print n}' "/proc/$console/statu
 start_cpu=$(cpu)
 start_sw=$(switches)
 start_ns=$(date +%s%N)
-sleep "$seconds"
+if [ -n "${FLOOR_PERF:-}" ]; then
+  # A profile of the measured window, for perf report.
+  perf record -q -F 499 -g -p "$console" -o "$FLOOR_PERF" -- sleep "$seconds" >/dev/null 2>&1
+else
+  sleep "$seconds"
+fi
 end_cpu=$(cpu)
 end_sw=$(switches)
 end_ns=$(date +%s%N)
