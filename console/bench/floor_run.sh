@@ -2,27 +2,36 @@
 # Floor run: the console with many simulated controllers streaming at once.
 # Prints the console's processor share, wake-ups and resident memory.
 #
-# Usage: floor_run.sh [controllers=64] [seconds=20] [ctrlsim options...]
+# Usage: floor_run.sh [--overview] [controllers=64] [seconds=20] [ctrlsim options...]
 #
 # Up to 512 controllers get 127.0.0.2, 127.0.0.3, ... 127.0.0.255, 127.0.1.0,
 # ... with the panel formats mono, raw and rle in turn. By default they
 # redraw their panels every 100 ms (pass --flood to stream as fast as the
 # sockets take, or --rate-ms 3600000 for panels that stay still).
 #
-# The measurement starts only when every controller listens, the console
-# holds a connection to each of them and the first images have been shown.
-# The processor share is the console process's own processor time
+# --overview: a second console, with "Panoramica impianto" open over all the
+# controllers, runs beside the plain one on the same controllers over the
+# same seconds; the difference of the two shares is the overview's own cost.
+#
+# The measurement starts only when every controller listens, the consoles
+# hold a connection to each of them and the first images have been shown.
+# The processor share is each console process's own processor time
 # (utime + stime from /proc) over the measured window, so other load on the
 # machine does not count; wake-ups are its context switches in that window.
 #
 # FLOOR_CONSOLE names another console program to measure (default: the
-# one built here). The console runs offscreen unless FLOOR_QPA names another
+# one built here). The consoles run offscreen unless FLOOR_QPA names another
 # platform, e.g.
 #   xvfb-run -a -s "-screen 0 1280x1024x24" env FLOOR_QPA=xcb floor_run.sh 256 15
-# FLOOR_PERF=file records a profile of the console over the measured window.
+# FLOOR_PERF=file records a profile of the (first) console over the window.
 # Run it in a network namespace of its own (all of 127.0.0.0/8 is needed).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
+overview=0
+if [ "${1:-}" = --overview ]; then
+  overview=1
+  shift
+fi
 count=${1:-64}
 seconds=${2:-20}
 shift 2 2>/dev/null || shift $#
@@ -36,7 +45,7 @@ if ! [[ "$count" =~ ^[0-9]+$ ]] || [ "$count" -lt 1 ] || [ "$count" -gt 512 ]; t
   exit 2
 fi
 
-# One socket a controller in the console, plus its own files; each
+# One socket a controller in each console, plus its own files; each
 # controller is a process of its own.
 want_files=$((count + 256))
 if [ "$(ulimit -n)" != unlimited ] && [ "$(ulimit -n)" -lt "$want_files" ]; then
@@ -78,42 +87,69 @@ done
 connections() {
   ss -Htn state established "( dport = :$screen_port )" 2>/dev/null | wc -l
 }
-all_connected() { [ "$(connections)" -ge "$count" ]; }
+all_connected() { [ "$(connections)" -ge $((count * ${#consoles[@]})) ]; }
 
-if [ "$qpa" = xcb ]; then
-  "$console_bin" "$work/canali.txt" >"$work/console.out" 2>&1 &
-else
-  QT_QPA_PLATFORM=$qpa "$console_bin" "$work/canali.txt" >"$work/console.out" 2>&1 &
+start_console() { # output file, program and arguments...
+  local out=$1
+  shift
+  if [ "$qpa" = xcb ]; then
+    "$@" >"$out" 2>&1 &
+  else
+    QT_QPA_PLATFORM=$qpa "$@" >"$out" 2>&1 &
+  fi
+  consoles+=($!)
+  pids+=($!)
+}
+consoles=()
+start_console "$work/console.out" "$console_bin" "$work/canali.txt"
+if [ "$overview" = 1 ]; then
+  start_console "$work/console-overview.out" build/bench/floor_console --overview "$work/canali.txt"
 fi
-console=$!
-pids+=($console)
-wait_for "the console's $count connections (has $(connections))" 1200 all_connected
+wait_for "every connection (has $(connections))" 1200 all_connected
 sleep 3 # the first timed repaint shows every window with its first image
 
 ticks=$(getconf CLK_TCK)
-cpu() { awk '{print $14 + $15}' "/proc/$console/stat"; }
-switches() { awk '/ctxt_switches/ {n += $2} END {print n}' "/proc/$console/status"; }
-start_cpu=$(cpu)
-start_sw=$(switches)
+cpu() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+switches() { awk '/ctxt_switches/ {n += $2} END {print n}' "/proc/$1/status"; }
+start_cpu=()
+start_sw=()
+for c in "${consoles[@]}"; do
+  start_cpu+=("$(cpu "$c")")
+  start_sw+=("$(switches "$c")")
+done
 start_ns=$(date +%s%N)
 if [ -n "${FLOOR_PERF:-}" ]; then
-  # A profile of the measured window, for perf report.
-  perf record -q -F 499 -g -p "$console" -o "$FLOOR_PERF" -- sleep "$seconds" >/dev/null 2>&1
+  perf record -q -F 499 -g -p "${consoles[0]}" -o "$FLOOR_PERF" -- sleep "$seconds" >/dev/null 2>&1
 else
   sleep "$seconds"
 fi
-end_cpu=$(cpu)
-end_sw=$(switches)
+end_cpu=()
+end_sw=()
+for c in "${consoles[@]}"; do
+  end_cpu+=("$(cpu "$c")")
+  end_sw+=("$(switches "$c")")
+done
 end_ns=$(date +%s%N)
-rss=$(awk '/VmRSS/ {print $2}' "/proc/$console/status")
-hwm=$(awk '/VmHWM/ {print $2}' "/proc/$console/status")
 held=$(connections)
 
 elapsed=$(awk -v a="$start_ns" -v b="$end_ns" 'BEGIN {print (b - a) / 1e9}')
-share=$(awk -v c0="$start_cpu" -v c1="$end_cpu" -v t="$ticks" -v e="$elapsed" 'BEGIN {print (c1 - c0) / t / e * 100}')
-wakeups=$(awk -v s0="$start_sw" -v s1="$end_sw" -v e="$elapsed" 'BEGIN {print (s1 - s0) / e}')
 printf 'controllers: %d (%s), platform %s, measured over %.1f s, %d connections held\n' \
   "$count" "${extra[*]}" "$qpa" "$elapsed" "$held"
-printf 'console CPU share: %.2f %% of one core (own utime+stime)\n' "$share"
-printf 'console wake-ups: %.1f a second (context switches)\n' "$wakeups"
-printf 'console resident memory: %d KiB (peak %d KiB)\n' "$rss" "$hwm"
+labels=("console" "console with the overview open")
+shares=()
+for i in "${!consoles[@]}"; do
+  c=${consoles[$i]}
+  share=$(awk -v c0="${start_cpu[$i]}" -v c1="${end_cpu[$i]}" -v t="$ticks" -v e="$elapsed" \
+    'BEGIN {print (c1 - c0) / t / e * 100}')
+  shares+=("$share")
+  wakeups=$(awk -v s0="${start_sw[$i]}" -v s1="${end_sw[$i]}" -v e="$elapsed" 'BEGIN {print (s1 - s0) / e}')
+  rss=$(awk '/VmRSS/ {print $2}' "/proc/$c/status")
+  hwm=$(awk '/VmHWM/ {print $2}' "/proc/$c/status")
+  printf '%s CPU share: %.2f %% of one core (own utime+stime)\n' "${labels[$i]}" "$share"
+  printf '%s wake-ups: %.1f a second (context switches)\n' "${labels[$i]}" "$wakeups"
+  printf '%s resident memory: %d KiB (peak %d KiB)\n' "${labels[$i]}" "$rss" "$hwm"
+done
+if [ "$overview" = 1 ]; then
+  printf 'overview share: %.2f %% of one core\n' \
+    "$(awk -v a="${shares[0]}" -v b="${shares[1]}" 'BEGIN {print b - a}')"
+fi
