@@ -1,14 +1,30 @@
 #!/usr/bin/env bash
 # Floor run: the console with many simulated controllers streaming at once.
-# Prints the console's processor share and resident memory.
+# Prints the console's processor share, wake-ups and resident memory.
 #
 # Usage: floor_run.sh [--overview] [controllers=64] [seconds=20] [ctrlsim options...]
-# The controllers get 127.0.0.2, 127.0.0.3, ...; by default they redraw their
-# panels every 100 ms (pass --flood to stream as fast as the sockets take).
+#
+# Up to 512 controllers get 127.0.0.2, 127.0.0.3, ... 127.0.0.255, 127.0.1.0,
+# ... with the panel formats mono, raw and rle in turn. By default they
+# redraw their panels every 100 ms (pass --flood to stream as fast as the
+# sockets take, or --rate-ms 3600000 for panels that stay still).
+#
 # --overview: a second console, with "Panoramica impianto" open over all the
 # controllers, runs beside the plain one on the same controllers over the
-# same seconds; the difference of the two shares is the overview's own cost,
-# whatever else the machine is doing meanwhile.
+# same seconds; the difference of the two shares is the overview's own cost.
+#
+# The measurement starts only when every controller listens, the consoles
+# hold a connection to each of them and the first images have been shown.
+# The processor share is each console process's own processor time
+# (utime + stime from /proc) over the measured window, so other load on the
+# machine does not count; wake-ups are its context switches in that window.
+#
+# FLOOR_CONSOLE names another console program to measure (default: the
+# one built here). The consoles run offscreen unless FLOOR_QPA names another
+# platform, e.g.
+#   xvfb-run -a -s "-screen 0 1280x1024x24" env FLOOR_QPA=xcb floor_run.sh 256 15
+# FLOOR_PERF=file records a profile of the (first) console over the window.
+# Run it in a network namespace of its own (all of 127.0.0.0/8 is needed).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 overview=0
@@ -18,52 +34,107 @@ if [ "${1:-}" = --overview ]; then
 fi
 count=${1:-64}
 seconds=${2:-20}
-shift 2 2>/dev/null || shift $# 
+shift 2 2>/dev/null || shift $#
 extra=("$@")
 [ ${#extra[@]} -gt 0 ] || extra=(--rate-ms 100)
+qpa=${FLOOR_QPA:-offscreen}
+screen_port=16721
+
+if ! [[ "$count" =~ ^[0-9]+$ ]] || [ "$count" -lt 1 ] || [ "$count" -gt 512 ]; then
+  echo "floor_run.sh: controllers must be 1 to 512, got '$count'" >&2
+  exit 2
+fi
+
+# One socket a controller in each console, plus its own files; each
+# controller is a process of its own.
+want_files=$((count + 256))
+if [ "$(ulimit -n)" != unlimited ] && [ "$(ulimit -n)" -lt "$want_files" ]; then
+  ulimit -n "$want_files" 2>/dev/null || {
+    echo "floor_run.sh: cannot raise the open-file limit to $want_files" >&2
+    exit 2
+  }
+fi
 
 bin=build/bin
+console_bin=${FLOOR_CONSOLE:-$bin/Brenlow}
 work=$(mktemp -d)
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"; }
 trap cleanup EXIT
 
+address_of() { local n=$(($1 + 2)); echo "127.0.$((n / 256)).$((n % 256))"; }
+
 formats=(mono raw rle)
 for i in $(seq 0 $((count - 1))); do
-  address=127.0.$(((i + 2) / 256)).$(((i + 2) % 256))
+  address=$(address_of "$i")
   "$bin/ctrlsim" --address "$address" --format "${formats[$((i % 3))]}" --layout $((i % 3)) \
-    --key-log /dev/null "${extra[@]}" >"$work/sim-$i.out" 2>&1 &
+    --key-log /dev/null --quiet "${extra[@]}" >"$work/sim-$i.out" 2>&1 &
   pids+=($!)
   echo "$address" >>"$work/canali.txt"
 done
+
+wait_for() { # description, timeout in tenths of a second, test command...
+  local what=$1 tenths=$2
+  shift 2
+  for _ in $(seq "$tenths"); do "$@" && return 0; sleep 0.1; done
+  echo "floor_run.sh: timed out waiting for $what" >&2
+  exit 1
+}
 for i in $(seq 0 $((count - 1))); do
-  for _ in $(seq 100); do grep -q '^READY' "$work/sim-$i.out" && break; sleep 0.05; done
+  wait_for "controller $(address_of "$i")" 100 grep -q '^READY' "$work/sim-$i.out"
 done
 
-platform=${QT_QPA_PLATFORM:-offscreen}
-QT_QPA_PLATFORM=$platform build/bin/Brenlow "$work/canali.txt" >"$work/console.out" 2>&1 &
-consoles=($!)
-pids+=($!)
-if [ "$overview" = 1 ]; then
-  QT_QPA_PLATFORM=$platform build/bench/floor_console --overview "$work/canali.txt" \
-    >"$work/console-overview.out" 2>&1 &
+connections() {
+  ss -Htn state established "( dport = :$screen_port )" 2>/dev/null | wc -l
+}
+all_connected() { [ "$(connections)" -ge $((count * ${#consoles[@]})) ]; }
+
+start_console() { # output file, program and arguments...
+  local out=$1
+  shift
+  if [ "$qpa" = xcb ]; then
+    "$@" >"$out" 2>&1 &
+  else
+    QT_QPA_PLATFORM=$qpa "$@" >"$out" 2>&1 &
+  fi
   consoles+=($!)
   pids+=($!)
+}
+consoles=()
+start_console "$work/console.out" "$console_bin" "$work/canali.txt"
+if [ "$overview" = 1 ]; then
+  start_console "$work/console-overview.out" build/bench/floor_console --overview "$work/canali.txt"
 fi
-sleep 3 # windows open and show their first image
+wait_for "every connection (has $(connections))" 1200 all_connected
+sleep 3 # the first timed repaint shows every window with its first image
 
 ticks=$(getconf CLK_TCK)
 cpu() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+switches() { awk '/ctxt_switches/ {n += $2} END {print n}' "/proc/$1/status"; }
 start_cpu=()
-for c in "${consoles[@]}"; do start_cpu+=("$(cpu "$c")"); done
+start_sw=()
+for c in "${consoles[@]}"; do
+  start_cpu+=("$(cpu "$c")")
+  start_sw+=("$(switches "$c")")
+done
 start_ns=$(date +%s%N)
-sleep "$seconds"
+if [ -n "${FLOOR_PERF:-}" ]; then
+  perf record -q -F 499 -g -p "${consoles[0]}" -o "$FLOOR_PERF" -- sleep "$seconds" >/dev/null 2>&1
+else
+  sleep "$seconds"
+fi
 end_cpu=()
-for c in "${consoles[@]}"; do end_cpu+=("$(cpu "$c")"); done
+end_sw=()
+for c in "${consoles[@]}"; do
+  end_cpu+=("$(cpu "$c")")
+  end_sw+=("$(switches "$c")")
+done
 end_ns=$(date +%s%N)
+held=$(connections)
 
 elapsed=$(awk -v a="$start_ns" -v b="$end_ns" 'BEGIN {print (b - a) / 1e9}')
-printf 'controllers: %d (%s), measured over %.1f s\n' "$count" "${extra[*]}" "$elapsed"
+printf 'controllers: %d (%s), platform %s, measured over %.1f s, %d connections held\n' \
+  "$count" "${extra[*]}" "$qpa" "$elapsed" "$held"
 labels=("console" "console with the overview open")
 shares=()
 for i in "${!consoles[@]}"; do
@@ -71,12 +142,14 @@ for i in "${!consoles[@]}"; do
   share=$(awk -v c0="${start_cpu[$i]}" -v c1="${end_cpu[$i]}" -v t="$ticks" -v e="$elapsed" \
     'BEGIN {print (c1 - c0) / t / e * 100}')
   shares+=("$share")
+  wakeups=$(awk -v s0="${start_sw[$i]}" -v s1="${end_sw[$i]}" -v e="$elapsed" 'BEGIN {print (s1 - s0) / e}')
   rss=$(awk '/VmRSS/ {print $2}' "/proc/$c/status")
   hwm=$(awk '/VmHWM/ {print $2}' "/proc/$c/status")
-  printf '%s CPU share: %.1f %% of one core\n' "${labels[$i]}" "$share"
+  printf '%s CPU share: %.2f %% of one core (own utime+stime)\n' "${labels[$i]}" "$share"
+  printf '%s wake-ups: %.1f a second (context switches)\n' "${labels[$i]}" "$wakeups"
   printf '%s resident memory: %d KiB (peak %d KiB)\n' "${labels[$i]}" "$rss" "$hwm"
 done
 if [ "$overview" = 1 ]; then
-  printf 'overview share: %.1f %% of one core\n' \
+  printf 'overview share: %.2f %% of one core\n' \
     "$(awk -v a="${shares[0]}" -v b="${shares[1]}" 'BEGIN {print b - a}')"
 fi

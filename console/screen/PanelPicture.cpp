@@ -2,6 +2,8 @@
 
 #include "ScreenImage.h"
 
+#include <cstring>
+
 namespace {
 
 // The controller's colour levels. Red and green are not an even ramp:
@@ -12,12 +14,29 @@ constexpr int kBlueLevels[4] = {0, 90, 198, 255};
 constexpr QRgb kDark = 0xFF000000;  // a set monochrome bit
 constexpr QRgb kLight = 0xFFFFFFFF; // a clear monochrome bit
 
+// Shared by every screen window.
+const QVector<QRgb> &ColourTable()
+{
+    static const QVector<QRgb> table = [] {
+        QVector<QRgb> colours(256);
+        for (int v = 0; v < 256; ++v)
+            colours[v] = PanelPicture::ColourOf(quint8(v));
+        return colours;
+    }();
+    return table;
+}
+
+const QVector<QRgb> &MonochromeTable()
+{
+    static const QVector<QRgb> table = {kLight, kDark};
+    return table;
+}
+
 } // namespace
 
 PanelPicture::PanelPicture()
-    : m_picture(kColourWidth, kColourHeight, QImage::Format_RGB32)
+    : m_bytes(new uchar[std::size_t(ScreenImage::kRows) * ScreenImage::kRowBytes]())
 {
-    m_picture.fill(kLight);
 }
 
 QRgb PanelPicture::ColourOf(quint8 pixel)
@@ -47,35 +66,29 @@ void PanelPicture::Update(ScreenImage &image)
     m_displayMode = mode;
     if (mode == ScreenImage::NothingReceived)
         return;
+    if (formatChanged)
+        WrapBytes(monochrome);
 
     const auto &changed = image.ChangedRows();
     const int rows = monochrome ? kMonoHeight : kColourHeight;
     for (int y = 0; y < rows; ++y) {
-        if (!formatChanged && !changed.test(std::size_t(y)))
-            continue;
-        if (monochrome)
-            ConvertMonochromeRow(image, y);
-        else
-            ConvertColourRow(image, y);
+        if (formatChanged || changed.test(std::size_t(y)))
+            std::memcpy(m_bytes.get() + y * ScreenImage::kRowBytes, image.Row(y), ScreenImage::kRowBytes);
     }
     image.ClearChangedRows();
 }
 
-void PanelPicture::ConvertMonochromeRow(const ScreenImage &image, int y)
+void PanelPicture::WrapBytes(bool monochrome)
 {
-    const quint8 *bytes = image.Row(y);
-    auto *out = reinterpret_cast<QRgb *>(m_picture.scanLine(y));
-    for (int c = 0; c < kMonoWidth / 8; ++c) {
-        const quint8 byte = bytes[c];
-        for (int b = 0; b < 8; ++b)
-            out[8 * c + b] = (byte >> b) & 1 ? kDark : kLight;
+    // A monochrome row is 30 bytes of 8 pixels, bit 0 the leftmost. The
+    // writable constructor: a read-only picture would copy the bytes as soon
+    // as its colour table is set.
+    if (monochrome) {
+        m_picture = QImage(m_bytes.get(), kMonoWidth, kMonoHeight, ScreenImage::kRowBytes, QImage::Format_MonoLSB);
+        m_picture.setColorTable(MonochromeTable());
+    } else {
+        m_picture = QImage(m_bytes.get(), kColourWidth, kColourHeight, ScreenImage::kRowBytes,
+                           QImage::Format_Indexed8);
+        m_picture.setColorTable(ColourTable());
     }
-}
-
-void PanelPicture::ConvertColourRow(const ScreenImage &image, int y)
-{
-    const quint8 *bytes = image.Row(y);
-    auto *out = reinterpret_cast<QRgb *>(m_picture.scanLine(y));
-    for (int x = 0; x < kColourWidth; ++x)
-        out[x] = ColourOf(bytes[x]);
 }

@@ -2,12 +2,19 @@
 
 #include <QImage>
 #include <QRgb>
+#include <QVector>
+
+#include <memory>
 
 class ScreenImage;
 
-// The panel as the operator sees it: a 32-bit picture kept beside the
-// screen image and brought up to date row by row, so that a repaint costs
-// the rows that changed, not the blocks that were received.
+// The panel as the operator sees it: the screen image's bytes as they stood
+// at the last update, kept one byte a pixel and read through a colour table
+// (the 3-3-2 colour levels, or one bit a pixel for the monochrome panel).
+// An update copies the rows that changed, so a repaint costs the rows that
+// changed, not the blocks that were received; painting converts the pixels
+// on the way to the screen. A quarter of a 32-bit picture's memory, which
+// counts with hundreds of screen windows.
 class PanelPicture
 {
 public:
@@ -17,12 +24,14 @@ public:
     static constexpr int kColourHeight = 240;
 
     PanelPicture();
+    PanelPicture(const PanelPicture &) = delete;
+    PanelPicture &operator=(const PanelPicture &) = delete;
 
     // Colour of a colour-panel pixel byte, read as 3-3-2 bits.
     static QRgb ColourOf(quint8 pixel);
 
-    // Converts the rows the image marks as changed (every row after a
-    // change of panel format) and clears the marks.
+    // Copies the rows the image marks as changed (every row after a change
+    // of panel format) and clears the marks.
     void Update(ScreenImage &image);
 
     // The part of the picture that shows for the current panel format;
@@ -31,9 +40,11 @@ public:
     const QImage &Picture() const { return m_picture; }
 
 private:
-    void ConvertMonochromeRow(const ScreenImage &image, int y);
-    void ConvertColourRow(const ScreenImage &image, int y);
+    void WrapBytes(bool monochrome);
 
+    // The shown rows, 320 bytes apart in either format; the picture reads
+    // them in place.
+    std::unique_ptr<uchar[]> m_bytes;
     QImage m_picture;
     int m_displayMode = 0;
 };

@@ -2,6 +2,7 @@
 // keyboards it owns and the statistics window.
 #include "BrenlowApp.h"
 
+#include "KeyboardDlg.h"
 #include "KeyboardSet.h"
 #include "StatisticsDlg.h"
 
@@ -14,7 +15,18 @@ void CBrenlowApp::OpenStatistics(const QString &host, QWidget *parent)
 
 void CBrenlowApp::CreateKeyboards()
 {
+    const bool existed = m_keyboards->KeyboardsExist();
     m_keyboards->CreateKeyboards();
+    if (existed || !m_keyboards->KeyboardsExist())
+        return;
+    // The keypads may also go at an idle moment, from inside the set; the
+    // first one's end tells the "Tastiera" check mark, once the set has
+    // let go of all three.
+    if (m_mainFrame) {
+        connect(m_keyboards->Keyboard(0), &QObject::destroyed, m_mainFrame.data(),
+                &CMainFrame::UpdateCommands, Qt::QueuedConnection);
+        m_mainFrame->UpdateCommands();
+    }
 }
 
 void CBrenlowApp::DestroyKeyboards()

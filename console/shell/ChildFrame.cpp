@@ -3,9 +3,9 @@
 #include "BrenlowDoc.h"
 #include "BrenlowView.h"
 #include "ConsoleIcons.h"
+#include "StatusPane.h"
 
 #include <QCoreApplication>
-#include <QLabel>
 #include <QMenu>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -31,7 +31,7 @@ CChildFrame::CChildFrame(const QString &presetAddress, QWidget *parent)
     // The status bar comes first, so the view can report into it at once.
     m_statusBar = new QStatusBar(client);
     m_statusBar->setSizeGripEnabled(false);
-    m_statusPane = new QLabel(m_statusBar);
+    m_statusPane = new StatusPane(m_statusBar);
     m_statusBar->addWidget(m_statusPane, 1);
 
     m_view = new CBrenlowView(m_document.get(), this);
@@ -61,12 +61,12 @@ void CChildFrame::KeepFixedSizeEntries()
 
 void CChildFrame::SetStatusText(const QString &text)
 {
-    m_statusPane->setText(text);
+    m_statusPane->SetText(text);
 }
 
 QString CChildFrame::StatusText() const
 {
-    return m_statusPane->text();
+    return m_statusPane->Text();
 }
 
 void CChildFrame::SizeForPanel(const QSize &panel)
@@ -76,4 +76,16 @@ void CChildFrame::SizeForPanel(const QSize &panel)
     adjustSize();
     setFixedSize(sizeHint());
     show();
+}
+
+void CChildFrame::showEvent(QShowEvent *event)
+{
+    QMdiSubWindow::showEvent(event);
+    emit VisibilityChanged();
+}
+
+void CChildFrame::hideEvent(QHideEvent *event)
+{
+    QMdiSubWindow::hideEvent(event);
+    emit VisibilityChanged();
 }

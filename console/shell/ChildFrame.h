@@ -6,8 +6,8 @@
 
 class CBrenlowDoc;
 class CBrenlowView;
-class QLabel;
 class QStatusBar;
+class StatusPane;
 
 // The frame of one screen window: the view above a one-pane status bar for
 // the block texts. It cannot be resized or maximised, and it is created
@@ -24,17 +24,28 @@ public:
     CBrenlowDoc *GetDocument() const { return m_document.get(); }
     CBrenlowView *GetView() const { return m_view; }
 
+    // The block texts: kept at once, drawn at the status bar's next paint.
     void SetStatusText(const QString &text);
     QString StatusText() const;
+    StatusPane *GetStatusPane() const { return m_statusPane; }
 
     // Fits the frame around a view of the panel's size and shows it.
     void SizeForPanel(const QSize &panel);
+
+signals:
+    // The frame was shown or hidden: the screen-window commands follow
+    // whether the active window is visible.
+    void VisibilityChanged();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     void KeepFixedSizeEntries();
 
     std::unique_ptr<CBrenlowDoc> m_document;
     QStatusBar *m_statusBar = nullptr;
-    QLabel *m_statusPane = nullptr;
+    StatusPane *m_statusPane = nullptr;
     CBrenlowView *m_view = nullptr;
 };

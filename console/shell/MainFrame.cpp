@@ -23,10 +23,6 @@ namespace {
 
 const char *const kIdleText = "Pronto";
 
-// How often the commands' enabling is brought up to date, as a framework
-// does at idle time; cheap, and it never keeps a processor busy.
-constexpr int kCommandUpdateMs = 200;
-
 } // namespace
 
 CMainFrame::CMainFrame(QWidget *parent)
@@ -49,16 +45,17 @@ CMainFrame::CMainFrame(QWidget *parent)
     m_refreshTimer.setInterval(kRefreshPeriodMs);
     connect(&m_refreshTimer, &QTimer::timeout, this, &CMainFrame::OnRefreshTimer);
 
+    // The commands' enabling is brought up to date when what it depends on
+    // changes, never by polling: the active screen window (here), a screen
+    // window opened, shown, hidden or closed (AddScreenWindow) and the
+    // keypads created or destroyed (the application). An idle console
+    // thus has nothing to wake up for.
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &CMainFrame::UpdateCommands);
-    m_commandUpdate.setInterval(kCommandUpdateMs);
-    connect(&m_commandUpdate, &QTimer::timeout, this, &CMainFrame::UpdateCommands);
-    m_commandUpdate.start();
     UpdateCommands();
 }
 
 CMainFrame::~CMainFrame()
 {
-    m_commandUpdate.stop();
     m_refreshTimer.stop();
     delete m_overview;
     m_mdiArea->disconnect(this);
@@ -269,10 +266,14 @@ void CMainFrame::AddScreenWindow(CChildFrame *frame)
     m_mdiArea->addSubWindow(frame);
     frame->hide();
     frame->move(index * step, index * step);
+    // A window is still in the MDI area while it is being destroyed; the
+    // menus follow once it has gone.
     connect(frame, &QObject::destroyed, this, [this] {
         QTimer::singleShot(0, this, &CMainFrame::UpdateCommands);
     });
     connect(frame, &QObject::destroyed, this, &CMainFrame::ScreenWindowsChanged);
+    // The screen-window commands need the active window to be visible.
+    connect(frame, &CChildFrame::VisibilityChanged, this, &CMainFrame::UpdateCommands);
     UpdateCommands();
     emit ScreenWindowsChanged();
 }

@@ -82,6 +82,5 @@ private:
     QList<QMenu *> m_menus129;
     bool m_showingMenu129 = false;
     QTimer m_refreshTimer;
-    QTimer m_commandUpdate;
     QPointer<CFloorOverview> m_overview;
 };

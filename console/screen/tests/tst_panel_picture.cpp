@@ -46,6 +46,7 @@ private slots:
     void monochromeBitsPaintFromTheLeft();
     void nothingShowsBeforeTheFirstBlock();
     void randomStreamMatchesPerPixelPaint();
+    void showsTheImageAsOfTheLastUpdateAtOneBytePerPixel();
 };
 
 void TestPanelPicture::colourLevels_data()
@@ -133,6 +134,44 @@ void TestPanelPicture::randomStreamMatchesPerPixelPaint()
         picture.Update(image);
         CompareWithReference(image, picture);
     }
+}
+
+void TestPanelPicture::showsTheImageAsOfTheLastUpdateAtOneBytePerPixel()
+{
+    ScreenImage image;
+    PanelPicture picture;
+    ScreenBlockParser parser;
+    QByteArray buffer = RawLine(10, 0xE0);
+    QVERIFY(parser.Parse(buffer, image));
+    picture.Update(image);
+    // Hundreds of screen windows keep one each: no 32-bit copy of the panel.
+    QVERIFY2(picture.Picture().depth() <= 8, qPrintable(QString::number(picture.Picture().depth())));
+    QVERIFY(picture.Picture().sizeInBytes() <= 320 * 240);
+
+    // Lines decoded after the update are not in the picture until the next.
+    buffer = RawLine(10, 0x03) + RawLine(11, 0x1C);
+    QVERIFY(parser.Parse(buffer, image));
+    QCOMPARE(picture.Picture().pixel(5, 10), qRgb(255, 0, 0));
+    QCOMPARE(picture.Picture().pixel(5, 11), qRgb(0, 0, 0));
+    const QImage before = picture.Picture().copy();
+    picture.Update(image);
+    QCOMPARE(picture.Picture().pixel(5, 10), qRgb(0, 0, 255));
+    QCOMPARE(picture.Picture().pixel(5, 11), qRgb(0, 255, 0));
+    // A copy taken earlier keeps what it showed.
+    QCOMPARE(before.pixel(5, 10), qRgb(255, 0, 0));
+    CompareWithReference(image, picture);
+
+    // To monochrome and back: the whole panel is taken again each time.
+    QByteArray band = QByteArray(1, char(0)) + char(1) + QByteArray(240, char(0xFF));
+    QVERIFY(parser.Parse(band, image));
+    picture.Update(image);
+    QCOMPARE(picture.PanelSize(), QSize(240, 128));
+    CompareWithReference(image, picture);
+    buffer = RawLine(0, 0x00);
+    QVERIFY(parser.Parse(buffer, image));
+    picture.Update(image);
+    QCOMPARE(picture.PanelSize(), QSize(320, 240));
+    CompareWithReference(image, picture);
 }
 
 QTEST_APPLESS_MAIN(TestPanelPicture)

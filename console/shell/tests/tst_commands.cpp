@@ -3,6 +3,8 @@
 #include "BrenlowApp.h"
 #include "ChildFrame.h"
 #include "CommandIds.h"
+#include "KeyboardDlg.h"
+#include "KeyboardSet.h"
 #include "KprotChannel.h"
 #include "LoopbackServer.h"
 #include "MainFrame.h"
@@ -13,6 +15,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QtTest>
 
@@ -53,6 +56,7 @@ private slots:
     void menusSwitchWithScreenWindows();
     void toolbarOrderAndPrompts();
     void enablingWithAndWithoutActiveScreenWindow();
+    void commandStatesFollowTheWindowsWithoutPolling();
 };
 
 void TestCommands::menusSwitchWithScreenWindows()
@@ -158,6 +162,80 @@ void TestCommands::enablingWithAndWithoutActiveScreenWindow()
     main->UpdateCommands();
     for (int id : viewOnly)
         QVERIFY(!enabled(id));
+    QVERIFY(messages.entries.isEmpty());
+}
+
+void TestCommands::commandStatesFollowTheWindowsWithoutPolling()
+{
+    RecordingMessages messages;
+    CBrenlowApp app;
+    QVERIFY(app.InitInstance(QString()));
+    CMainFrame *main = app.GetMainFrame();
+    const auto enabled = [main](int id) { return main->Action(id)->isEnabled(); };
+    const auto keyboardChecked = [main] { return main->Action(ID_TASTIERA)->isChecked(); };
+
+    // Nothing in the main frame ticks but the refresh timer.
+    const auto runningTimers = [main] {
+        QStringList names;
+        const auto timers = main->findChildren<QTimer *>();
+        for (QTimer *timer : timers) {
+            if (timer->isActive() && timer->objectName() != QStringLiteral("REFRESH_TIMER"))
+                names << timer->objectName() + QString::number(timer->interval());
+        }
+        return names;
+    };
+    QCOMPARE(runningTimers(), QStringList());
+
+    LoopbackServer serverA(QHostAddress(QStringLiteral("127.0.0.43")), SCREEN_PORT);
+    LoopbackServer serverB(QHostAddress(QStringLiteral("127.0.0.44")), SCREEN_PORT);
+    CChildFrame *a = app.OpenScreenWindow(QStringLiteral("127.0.0.43"));
+    QVERIFY(a && serverA.waitForClient());
+    // Opening switches the menus at once; a hidden window enables no view command.
+    QCOMPARE(ShownMenus(main), main->Menus(129));
+    QVERIFY(!enabled(ID_DATI_STATISTICI));
+    CChildFrame *b = app.OpenScreenWindow(QStringLiteral("127.0.0.44"));
+    QVERIFY(b && serverB.waitForClient());
+    serverA.send(QByteArray(1, char(0)) + char(0) + QByteArray(240, char(0)));
+    serverB.send(QByteArray(1, char(1)) + char(0) + QByteArray(320, char(0x03)));
+    QTRY_VERIFY_WITH_TIMEOUT(a->isVisible() && b->isVisible(), 3000);
+
+    // Activation alone brings enabling and caption up to date.
+    main->MdiArea()->setActiveSubWindow(a);
+    for (int id : {ID_DATI_STATISTICI, ID_AGGIORNA, ID_TASTIERA, ID_FILE_CLOSE})
+        QVERIFY2(enabled(id), qPrintable(QString::number(id)));
+    QCOMPARE(main->windowTitle(), QStringLiteral("Brenlow - 127.0.0.43"));
+    main->MdiArea()->setActiveSubWindow(b);
+    QCOMPARE(main->windowTitle(), QStringLiteral("Brenlow - 127.0.0.44"));
+    QCOMPARE(runningTimers(), QStringList());
+
+    // The check mark follows the keypads, also when they go at an idle
+    // moment because none of them is visible any more.
+    QVERIFY(!keyboardChecked());
+    main->Action(ID_TASTIERA)->trigger();
+    QVERIFY(app.KeyboardsExist());
+    QVERIFY(keyboardChecked());
+    for (int layout = 0; layout < 3; ++layout)
+        app.Keyboards()->Keyboard(layout)->hide();
+    QTRY_VERIFY(!app.KeyboardsExist());
+    QCoreApplication::processEvents();
+    QVERIFY(!keyboardChecked());
+    app.CreateKeyboards();
+    QVERIFY(keyboardChecked());
+    app.DestroyKeyboards();
+    QCoreApplication::processEvents();
+    QVERIFY(!keyboardChecked());
+
+    // Closing hands the activation on, then takes the view commands away.
+    b->close();
+    QTRY_COMPARE(app.ScreenWindows().size(), 1);
+    QCOMPARE(main->windowTitle(), QStringLiteral("Brenlow - 127.0.0.43"));
+    QVERIFY(enabled(ID_AGGIORNA));
+    a->close();
+    QTRY_COMPARE(ShownMenus(main), main->Menus(128));
+    for (int id : {ID_DATI_STATISTICI, ID_AGGIORNA, ID_TASTIERA, ID_FILE_CLOSE})
+        QVERIFY2(!enabled(id), qPrintable(QString::number(id)));
+    QCOMPARE(main->windowTitle(), QStringLiteral("Brenlow"));
+    QCOMPARE(runningTimers(), QStringList());
     QVERIFY(messages.entries.isEmpty());
 }
 

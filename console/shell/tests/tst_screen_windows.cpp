@@ -10,8 +10,10 @@
 #include "MainFrame.h"
 #include "RecordingMessages.h"
 #include "ScreenBlocks.h"
+#include "StatusPane.h"
 
 #include <QElapsedTimer>
+#include <QMdiArea>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -23,6 +25,33 @@ QHostAddress Loopback(int last)
 {
     return QHostAddress(QStringLiteral("127.0.0.%1").arg(last));
 }
+
+// Counts the timer events the whole program receives, except those of one
+// timer of the test's own.
+class TimerEventCounter : public QObject
+{
+public:
+    explicit TimerEventCounter(const QObject *ignored)
+        : m_ignored(ignored)
+    {
+        qApp->installEventFilter(this);
+    }
+    ~TimerEventCounter() override { qApp->removeEventFilter(this); }
+
+    QStringList receivers;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Timer && watched != m_ignored)
+            receivers << QString::fromLatin1(watched->metaObject()->className()) + QLatin1Char(' ')
+                    + watched->objectName();
+        return false;
+    }
+
+private:
+    const QObject *m_ignored;
+};
 
 } // namespace
 
@@ -44,6 +73,8 @@ private slots:
     void quotedCommandLineFailsWithTheQuotedText();
     void refreshRequestAndStatusTexts();
     void closingTheWindowClosesItsChannel();
+    void statusPaneShowsTheLastTextOfABurst();
+    void staticPanelsLeaveTheConsoleAsleep();
 
 private:
     CChildFrame *open(const QString &address);
@@ -297,6 +328,87 @@ void TestScreenWindows::closingTheWindowClosesItsChannel()
     QTRY_VERIFY(guard.isNull());
     QTRY_VERIFY(server.client()->state() != QAbstractSocket::ConnectedState);
     QTRY_VERIFY(m_app->ScreenWindows().isEmpty());
+    QVERIFY(m_messages->entries.isEmpty());
+}
+
+void TestScreenWindows::statusPaneShowsTheLastTextOfABurst()
+{
+    LoopbackServer server(Loopback(32), SCREEN_PORT);
+    CChildFrame *frame = open(QStringLiteral("127.0.0.32"));
+    QVERIFY(frame && server.waitForClient());
+    server.send(RawLine(0, 0));
+    QTRY_VERIFY_WITH_TIMEOUT(frame->isVisible(), 3000);
+    StatusPane *pane = frame->GetStatusPane();
+    QTRY_COMPARE(pane->PaintedText(), QStringLiteral("blocco linea: 0"));
+
+    // A whole colour panel in one burst: 240 texts, the last one shows, and
+    // the pane is drawn at most once a read, far less than once a block.
+    int paintsBefore = pane->PaintCount();
+    const QSize sizeBefore = pane->size();
+    QByteArray burst;
+    for (int line = 0; line < 240; ++line)
+        burst += RawLine(line, quint8(line));
+    server.send(burst);
+    QTRY_COMPARE(frame->StatusText(), QStringLiteral("blocco linea: 239"));
+    QTRY_COMPARE(pane->PaintedText(), QStringLiteral("blocco linea: 239"));
+    QVERIFY2(pane->PaintCount() - paintsBefore < 60,
+             qPrintable(QStringLiteral("%1 paints").arg(pane->PaintCount() - paintsBefore)));
+    QCOMPARE(pane->size(), sizeBefore);
+
+    // Texts set between two turns of the event loop are drawn once.
+    paintsBefore = pane->PaintCount();
+    for (int line = 0; line < 240; ++line)
+        frame->SetStatusText(QStringLiteral("blocco linea: %1").arg(line));
+    QTRY_COMPARE(pane->PaintedText(), QStringLiteral("blocco linea: 239"));
+    QTest::qWait(50);
+    QCOMPARE(pane->PaintCount() - paintsBefore, 1);
+
+    // The same text again asks for no paint; a new one does.
+    const int paintsAfter = pane->PaintCount();
+    frame->SetStatusText(QStringLiteral("blocco linea: 239"));
+    QTest::qWait(50);
+    QCOMPARE(pane->PaintCount(), paintsAfter);
+    server.send(RawLine(240, 0));
+    QTRY_COMPARE(pane->PaintedText(), QStringLiteral("ERRORE linea: 240"));
+    QVERIFY(m_messages->entries.isEmpty());
+}
+
+void TestScreenWindows::staticPanelsLeaveTheConsoleAsleep()
+{
+    // Three screen windows whose panels have stopped changing, no keypad:
+    // nothing in the console may tick until the next bytes arrive.
+    LoopbackServer first(Loopback(33), SCREEN_PORT);
+    LoopbackServer second(Loopback(34), SCREEN_PORT);
+    LoopbackServer third(Loopback(35), SCREEN_PORT);
+    QList<CChildFrame *> frames;
+    for (LoopbackServer *server : {&first, &second, &third}) {
+        CChildFrame *frame = open(server->host());
+        QVERIFY(frame && server->waitForClient());
+        server->send(RawLine(5, 0x1C));
+        frames << frame;
+    }
+    for (CChildFrame *frame : qAsConst(frames))
+        QTRY_VERIFY_WITH_TIMEOUT(frame->isVisible(), 3000);
+    m_app->GetMainFrame()->MdiArea()->setActiveSubWindow(frames.last());
+    QTRY_VERIFY(!m_app->GetMainFrame()->IsRefreshTimerActive());
+    QVERIFY(!m_app->KeyboardsExist());
+    QTest::qWait(100);
+
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    TimerEventCounter counter(&deadline);
+    QEventLoop loop;
+    connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    deadline.start(1500);
+    loop.exec();
+    QVERIFY2(counter.receivers.isEmpty(), qPrintable(counter.receivers.join(QStringLiteral(", "))));
+
+    // Bytes are a reason: one block arms the refresh timer once.
+    TimerEventCounter afterBytes(nullptr);
+    second.send(RawLine(6, 0x03));
+    QTRY_COMPARE_WITH_TIMEOUT(frames[1]->GetView()->TimedRepaintCount(), 2, 3000);
+    QTRY_VERIFY(!m_app->GetMainFrame()->IsRefreshTimerActive());
+    QVERIFY(!afterBytes.receivers.isEmpty());
     QVERIFY(m_messages->entries.isEmpty());
 }
 
