@@ -97,8 +97,15 @@ void CKprotChannel::SendBytes(const char *data, int length)
 
     // The idle processing runs while this channel waits; a send it issues on
     // the same connection would interleave bytes, so it fails instead.
-    if (m_waiting || !m_socket || m_socket->state() != QAbstractSocket::ConnectedState) {
+    if (m_waiting) {
         ShowMessage(Text("Errore trasmissione canale KPROT"), MessageIcon::Exclamation);
+        return;
+    }
+    if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState) {
+        QPointer<CKprotChannel> self(this);
+        ShowMessage(Text("Errore trasmissione canale KPROT"), MessageIcon::Exclamation);
+        if (self)
+            NotifyEnded();
         return;
     }
 
@@ -112,8 +119,18 @@ void CKprotChannel::SendBytes(const char *data, int length)
         complete = complete && m_socket && m_socket->bytesToWrite() == 0
             && m_socket->state() == QAbstractSocket::ConnectedState;
     }
-    if (!complete)
+    if (!complete) {
+        QPointer<CKprotChannel> self(this);
         ShowMessage(Text("Errore trasmissione canale KPROT"), MessageIcon::Exclamation);
+        if (self)
+            NotifyEnded();
+    }
+}
+
+void CKprotChannel::NotifyEnded()
+{
+    if (m_listener)
+        m_listener->OnChannelEnded();
 }
 
 void CKprotChannel::Close()
@@ -227,16 +244,24 @@ void CKprotChannel::DeliverReadNotification()
     // A message box runs its own event loop, in which the owner may close or
     // even delete this channel; nothing here touches it after that.
     QPointer<CKprotChannel> self(this);
+    bool ended = false;
     if (m_readErrorPending && block.isEmpty()) {
         m_readErrorPending = false;
+        ended = true;
         ShowMessage(Text("Errore ricezione canale KPROT"), MessageIcon::Exclamation);
     } else if (block.isEmpty() && m_peerClosed && !m_peerCloseReported) {
         // Reported once for the shutdown, not on every later notification.
         m_peerCloseReported = true;
+        ended = true;
         ShowMessage(Text("Host canale KPROT chiuso"), MessageIcon::Error);
     }
     if (!self)
         return;
+    if (ended) {
+        NotifyEnded();
+        if (!self)
+            return;
+    }
 
     m_receiveBuffer.append(block);
 

@@ -58,6 +58,8 @@ private:
     void OnPeerClosed();
     void OnSocketError(int error);
     void ScheduleRead();
+    // Tells the listener that the connection ended, after its message.
+    void NotifyEnded();
     void DeliverReadNotification();
     bool WaitFor(const std::function<bool()> &done, int timeoutMs);
     static void ReleaseHeldNotifications();

@@ -8,4 +8,9 @@ class CKprotListener
 public:
     virtual ~CKprotListener();
     virtual void OnChannelData() = 0;
+    // Called once the channel has told the operator that its connection
+    // ended: the controller closed or reset it, or a send failed. The
+    // channel still counts as open; what follows is the owner's choice.
+    // The owner may close or delete the channel from here.
+    virtual void OnChannelEnded() {}
 };

@@ -41,6 +41,10 @@ public:
     int TimedRepaintCount() const { return m_timedRepaints; }
 
     void OnChannelData() override;
+    // A window that never showed an image cannot be seen or closed by the
+    // operator, and would hold its address for good: it goes after the
+    // channel's message, so that the controller can be opened again.
+    void OnChannelEnded() override;
 
     // Commands of the screen window.
     void OnAggiorna();
