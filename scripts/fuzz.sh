@@ -44,7 +44,7 @@ run_target() { # name
 
 targets=()
 for program in "$build"/fuzz/fuzz_*; do
-  [ -x "$program" ] && targets+=("$(basename "$program")")
+  [ -f "$program" ] && [ -x "$program" ] && targets+=("$(basename "$program")")
 done
 if [ ${#targets[@]} -eq 0 ]; then
   echo "no fuzz targets were built" >&2
