@@ -22,7 +22,11 @@ void EnsureApplication()
 
 QString WriteInputFile(const uint8_t *data, size_t size, const QString &name)
 {
-    static QTemporaryDir folder;
+    // In memory where the system offers it: a file rewritten from the start
+    // on a disk file system may be flushed to the disk on every close.
+    static QTemporaryDir folder(QDir(QStringLiteral("/dev/shm")).exists()
+                                    ? QStringLiteral("/dev/shm/quorvel-fuzz-XXXXXX")
+                                    : QDir::tempPath() + QStringLiteral("/quorvel-fuzz-XXXXXX"));
     const QString path = folder.filePath(name);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
