@@ -15,7 +15,10 @@ if [ -n "${QUORVEL_CCACHE:-}" ] && command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 start=$(date +%s)
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_SANITIZE=ON "${launcher[@]}" >/dev/null
+# -O1 with line tables only: a third of the compile time of -O2 -g, and the
+# reports still name file and line.
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
+  -DQUORVEL_SANITIZE=ON "${launcher[@]}" >/dev/null
 cmake --build "$build" -j "$(nproc)"
 built=$(date +%s)
 
