@@ -170,7 +170,7 @@ void CKprotChannel::SendBytes(const char *data, int length)
     if (m_fd < 0) {
         ShowMessage(failure, MessageIcon::Exclamation);
         if (self)
-            NotifyEnded();
+            NotifyPeerGone();
         return;
     }
     if (length <= 0)
@@ -223,13 +223,13 @@ void CKprotChannel::SendBytes(const char *data, int length)
     DropSocket(written > 0);
     ShowMessage(failure, MessageIcon::Exclamation);
     if (self)
-        NotifyEnded();
+        NotifyPeerGone();
 }
 
-void CKprotChannel::NotifyEnded()
+void CKprotChannel::NotifyPeerGone()
 {
     if (m_listener)
-        m_listener->OnChannelEnded();
+        m_listener->OnChannelPeerGone();
 }
 
 void CKprotChannel::Close()
@@ -371,27 +371,27 @@ void CKprotChannel::DeliverReadNotification()
     // A message box runs its own event loop, in which the owner may close or
     // even delete this channel; nothing here touches it after that.
     QPointer<CKprotChannel> self(this);
-    bool ended = false;
+    bool peerGone = false;
     if (got == 0) {
         // The controller's orderly shutdown: nothing more can come, and it
         // is reported once. The channel stays open; the controller may
         // still read the keys sent to it.
         m_readEnded = true;
-        ended = true;
+        peerGone = true;
         ShowMessage(Text("Host canale KPROT chiuso"), MessageIcon::Error);
     } else if (got < 0) {
         if (got != -EAGAIN) {
             // A reset or another failure of the connection.
             m_readEnded = true;
-            ended = true;
+            peerGone = true;
             ShowMessage(Text("Errore ricezione canale KPROT"), MessageIcon::Exclamation);
         }
         got = 0;
     }
     if (!self)
         return;
-    if (ended) {
-        NotifyEnded();
+    if (peerGone && m_listener) {
+        m_listener->OnChannelPeerGone();
         if (!self)
             return;
     }

@@ -8,9 +8,10 @@ class CKprotListener
 public:
     virtual ~CKprotListener();
     virtual void OnChannelData() = 0;
-    // Called once the channel has told the operator that its connection
-    // ended: the controller closed or reset it, or a send failed. The
-    // channel still counts as open; what follows is the owner's choice.
-    // The owner may close or delete the channel from here.
-    virtual void OnChannelEnded() {}
+    // The connection to the controller ended, as reported to the operator
+    // just before: an orderly close or a reset by the controller, or a send
+    // that failed. The channel itself stays as it is (open in the console's
+    // sense); by default the owner does nothing more. The owner may close or
+    // delete the channel from here.
+    virtual void OnChannelPeerGone();
 };

@@ -28,7 +28,7 @@ public:
             buffer.remove(0, m_unitSize);
         }
     }
-    void OnChannelEnded() override { ++endedCalls; }
+    void OnChannelPeerGone() override { ++endedCalls; }
 
     CKprotChannel *channel = nullptr;
     int dataCalls = 0;
