@@ -10,9 +10,6 @@
 
 namespace {
 
-const QStringList kEndMessages = {QStringLiteral("Host canale KPROT chiuso"),
-                                  QStringLiteral("Errore ricezione canale KPROT")};
-
 // Takes whole units of a fixed size and counts the channel's calls.
 class CountingListener : public CKprotListener
 {
@@ -56,17 +53,21 @@ void TestChannelHostilePeers::endOfConnectionIsReportedOnceAndTold_data()
 {
     QTest::addColumn<QString>("option");
     QTest::addColumn<int>("blocks");
-    QTest::newRow("close before the first block") << "--close-after" << 0;
-    QTest::newRow("close after 2") << "--close-after" << 2;
-    QTest::newRow("reset before the first block") << "--reset-after" << 0;
-    QTest::newRow("half-close before the first block") << "--half-close-after" << 0;
-    QTest::newRow("half-close after 2") << "--half-close-after" << 2;
+    QTest::addColumn<QString>("message");
+    const QString closed = QStringLiteral("Host canale KPROT chiuso");
+    const QString reset = QStringLiteral("Errore ricezione canale KPROT");
+    QTest::newRow("close before the first block") << "--close-after" << 0 << closed;
+    QTest::newRow("close after 2") << "--close-after" << 2 << closed;
+    QTest::newRow("reset before the first block") << "--reset-after" << 0 << reset;
+    QTest::newRow("half-close before the first block") << "--half-close-after" << 0 << closed;
+    QTest::newRow("half-close after 2") << "--half-close-after" << 2 << closed;
 }
 
 void TestChannelHostilePeers::endOfConnectionIsReportedOnceAndTold()
 {
     QFETCH(QString, option);
     QFETCH(int, blocks);
+    QFETCH(QString, message);
     SimulatedController controller(QStringLiteral(CTRLSIM_PATH));
     QVERIFY(controller.Start(QStringLiteral("127.0.0.1"),
                              {QStringLiteral("--screen-port"), QStringLiteral("0"), QStringLiteral("--stats-port"),
@@ -76,11 +77,16 @@ void TestChannelHostilePeers::endOfConnectionIsReportedOnceAndTold()
     CKprotChannel channel;
     listener.channel = &channel;
     channel.Open(QStringLiteral("127.0.0.1"), &listener, controller.ScreenPort());
-    QVERIFY(channel.IsOpen());
+    if (!channel.IsOpen()) {
+        // A reset right after the connection was taken can fail the connect.
+        QCOMPARE(option, QStringLiteral("--reset-after"));
+        QCOMPARE(messages.texts(), QStringList{QStringLiteral("Fallita connessione a host KPROT")});
+        QCOMPARE(listener.endedCalls, 0);
+        return;
+    }
 
     QTRY_COMPARE_WITH_TIMEOUT(listener.endedCalls, 1, 5000);
-    QCOMPARE(messages.entries.size(), 1);
-    QVERIFY2(kEndMessages.contains(messages.entries.first().text), qPrintable(messages.entries.first().text));
+    QCOMPARE(messages.texts(), QStringList{message});
     QCOMPARE(listener.units.size(), blocks);
     // Told once: later notifications neither repeat the box nor the call.
     QTest::qWait(200);

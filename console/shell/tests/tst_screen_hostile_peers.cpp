@@ -79,13 +79,18 @@ void TestScreenHostilePeers::peerEndingBeforeItsFirstBlockLeavesTheAddressFree()
 
     for (int attempt = 1; attempt <= 2; ++attempt) {
         QPointer<CChildFrame> frame = m_app->OpenScreenWindow(address);
-        QVERIFY2(frame, qPrintable(m_messages->texts().join(QLatin1Char('|'))));
-        // The operator is told once, and the window that never showed goes.
-        QTRY_VERIFY_WITH_TIMEOUT(frame.isNull(), 5000);
+        if (frame) {
+            // The operator is told once, and the window that never showed goes.
+            QTRY_VERIFY_WITH_TIMEOUT(frame.isNull(), 5000);
+            QVERIFY2(kEndMessages.contains(m_messages->entries.last().text),
+                     qPrintable(m_messages->entries.last().text));
+        } else {
+            // A reset right after the connection was taken can fail the
+            // connection itself; that window is discarded at once.
+            QCOMPARE(m_messages->entries.last().text, QStringLiteral("Fallita connessione a host KPROT"));
+        }
         QVERIFY(m_app->ScreenWindows().isEmpty());
         QCOMPARE(m_messages->entries.size(), attempt);
-        QVERIFY2(kEndMessages.contains(m_messages->entries.last().text),
-                 qPrintable(m_messages->entries.last().text));
     }
     QCOMPARE(m_messages->count(QStringLiteral("Canale già aperto")), 0);
 }
