@@ -9,6 +9,7 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
   libxcb1-dev
   xvfb xauth x11-utils imagemagick xdotool
+  clang libclang-rt-14-dev
 )
 
 missing=()

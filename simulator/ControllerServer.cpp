@@ -30,6 +30,8 @@ FaultSettings FaultsOf(const SimOptions &options)
     faults.invalidKindAfter = options.invalidKindAfter;
     faults.badLineAfter = options.badLineAfter;
     faults.closeAfter = options.closeAfter;
+    faults.resetAfter = options.resetAfter;
+    faults.halfCloseAfter = options.halfCloseAfter;
     faults.stallAfter = options.stallAfter;
     return faults;
 }
@@ -181,6 +183,7 @@ void ControllerServer::OnScreenConnection()
         Redraw();
         auto *session = new ScreenSession(socket, this, FaultsOf(m_options), m_options.splitWrites,
                                           m_options.flood, NextSessionSeed(), this);
+        session->SetTrickle(m_options.trickleMs);
         m_screenSessions.append(session);
         connect(session, &ScreenSession::KeyMessageReceived, this,
                 [this, session](quint8 flags, quint8 code) { OnKeyMessage(session, flags, code); });
@@ -249,6 +252,7 @@ void ControllerServer::OnStatsConnection()
             continue;
         }
         auto *session = new StatsSession(socket, m_options.splitWrites, NextSessionSeed(), this);
+        session->SetTrickle(m_options.trickleMs);
         m_statsSessions.append(session);
         connect(session, &StatsSession::BytesReceived, this,
                 [this](qint64 bytes) { m_statistics.CountReceived(bytes, 1); });

@@ -28,6 +28,10 @@ ScreenFaults::Action ScreenFaults::Next(int blocksSent)
     }
     if (Due(m_settings.closeAfter, blocksSent))
         return Action::Close;
+    if (Due(m_settings.resetAfter, blocksSent))
+        return Action::Reset;
+    if (Due(m_settings.halfCloseAfter, blocksSent))
+        return Action::HalfClose;
     if (Due(m_settings.stallAfter, blocksSent))
         return Action::Stall;
     return Action::None;

@@ -42,6 +42,11 @@ ScreenSession::ScreenSession(QTcpSocket *socket, const ScreenUnitSource *source,
     MarkAllDirty();
 }
 
+void ScreenSession::SetTrickle(int delayMs)
+{
+    m_writer->SetTrickle(delayMs);
+}
+
 void ScreenSession::MarkAllDirty()
 {
     m_dirty.fill(true);
@@ -118,8 +123,19 @@ bool ScreenSession::CommitDueFaults()
         }
         case ScreenFaults::Action::Close:
             m_closing = true;
-            m_writer->CloseWhenDone();
+            m_writer->EndWhenDone(StreamWriter::Ending::Close);
             emit FaultCommitted(QStringLiteral("closing after %1 blocks").arg(m_blocksSent));
+            return false;
+        case ScreenFaults::Action::Reset:
+            m_closing = true;
+            m_writer->EndWhenDone(StreamWriter::Ending::Reset);
+            emit FaultCommitted(QStringLiteral("resetting after %1 blocks").arg(m_blocksSent));
+            return false;
+        case ScreenFaults::Action::HalfClose:
+            // Nothing more goes out; key messages are still read and applied.
+            m_closing = true;
+            m_writer->EndWhenDone(StreamWriter::Ending::HalfClose);
+            emit FaultCommitted(QStringLiteral("half-closing after %1 blocks").arg(m_blocksSent));
             return false;
         case ScreenFaults::Action::Stall:
             m_stalled = true;

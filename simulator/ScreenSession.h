@@ -38,6 +38,8 @@ public:
     ScreenSession(QTcpSocket *socket, const ScreenUnitSource *source, const FaultSettings &faults,
                   bool splitWrites, bool flood, quint32 seed, QObject *parent = nullptr);
 
+    // One byte per write, delayMs apart (see StreamWriter).
+    void SetTrickle(int delayMs);
     // The whole panel again, from the top (new console, refresh request).
     void MarkAllDirty();
     // Units that changed; they go out in turn after those already pending.

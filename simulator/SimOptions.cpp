@@ -87,6 +87,13 @@ ParseOutcome ParseSimOptions(const QStringList &arguments, SimOptions *options, 
         QStringLiteral("After N blocks, send one block with an out-of-range band or line."), QStringLiteral("N"));
     const QCommandLineOption closeAfter(QStringLiteral("close-after"),
         QStringLiteral("Close each screen connection after N blocks."), QStringLiteral("N"));
+    const QCommandLineOption resetAfter(QStringLiteral("reset-after"),
+        QStringLiteral("Reset each screen connection (abortive close) after N blocks."), QStringLiteral("N"));
+    const QCommandLineOption halfCloseAfter(QStringLiteral("half-close-after"),
+        QStringLiteral("Shut down the sending side of each screen connection after N blocks; keys are still read."),
+        QStringLiteral("N"));
+    const QCommandLineOption trickle(QStringLiteral("trickle-ms"),
+        QStringLiteral("Send every byte on its own, D ms apart, on both services."), QStringLiteral("D"));
     const QCommandLineOption stallAfter(QStringLiteral("stall-after"),
         QStringLiteral("Stop sending on a screen connection after N blocks; keys are still read."),
         QStringLiteral("N"));
@@ -107,7 +114,8 @@ ParseOutcome ParseSimOptions(const QStringList &arguments, SimOptions *options, 
 
     parser.addOptions({help, version, address, allowAny, format, layout, chip, revision, rate, statsRate,
                        keyLog, screenPort, statsPort, split, seed, invalidKind, badLine, closeAfter,
-                       stallAfter, flood, maxConnections, quiet, replay, replaySpeed, replayLoop});
+                       resetAfter, halfCloseAfter, trickle, stallAfter, flood, maxConnections, quiet, replay,
+                       replaySpeed, replayLoop});
 
     if (!parser.parse(arguments)) {
         *message = parser.errorText();
@@ -168,6 +176,9 @@ ParseOutcome ParseSimOptions(const QStringList &arguments, SimOptions *options, 
         || !ReadNumber(parser, invalidKind, 0, intMax, &result.invalidKindAfter, message)
         || !ReadNumber(parser, badLine, 0, intMax, &result.badLineAfter, message)
         || !ReadNumber(parser, closeAfter, 0, intMax, &result.closeAfter, message)
+        || !ReadNumber(parser, resetAfter, 0, intMax, &result.resetAfter, message)
+        || !ReadNumber(parser, halfCloseAfter, 0, intMax, &result.halfCloseAfter, message)
+        || !ReadNumber(parser, trickle, 0, 60000, &result.trickleMs, message)
         || !ReadNumber(parser, stallAfter, 0, intMax, &result.stallAfter, message)
         || !ReadNumber(parser, maxConnections, 1, 1024, &result.maxConnections, message))
         return ParseOutcome::Error;

@@ -34,7 +34,10 @@ struct SimOptions
     int invalidKindAfter = -1;
     int badLineAfter = -1;
     int closeAfter = -1;
+    int resetAfter = -1;
+    int halfCloseAfter = -1;
     int stallAfter = -1;
+    int trickleMs = -1;             // -1: off
     bool flood = false;
     int maxConnections = 64;
     bool quiet = false;

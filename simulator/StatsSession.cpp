@@ -22,6 +22,11 @@ StatsSession::StatsSession(QTcpSocket *socket, bool splitWrites, quint32 seed, Q
     });
 }
 
+void StatsSession::SetTrickle(int delayMs)
+{
+    m_writer->SetTrickle(delayMs);
+}
+
 bool StatsSession::Push(const QByteArray &record)
 {
     if (m_finished || m_writer->Queued() > kMaxQueued)

@@ -18,6 +18,8 @@ public:
 
     StatsSession(QTcpSocket *socket, bool splitWrites, quint32 seed, QObject *parent = nullptr);
 
+    // One byte per write, delayMs apart (see StreamWriter).
+    void SetTrickle(int delayMs);
     // False when the record was dropped because the console is not reading.
     bool Push(const QByteArray &record);
     QString PeerName() const { return m_peerName; }

@@ -162,8 +162,15 @@ void CKprotChannel::SendBytes(const char *data, int length)
     // The idle processing runs while this channel waits; a send it issues on
     // the same connection would interleave bytes, so it fails instead. A
     // connection dropped after an earlier failure sends nothing more.
-    if (m_waiting || m_fd < 0) {
+    if (m_waiting) {
         ShowMessage(failure, MessageIcon::Exclamation);
+        return;
+    }
+    QPointer<CKprotChannel> self(this);
+    if (m_fd < 0) {
+        ShowMessage(failure, MessageIcon::Exclamation);
+        if (self)
+            NotifyPeerGone();
         return;
     }
     if (length <= 0)
@@ -203,7 +210,6 @@ void CKprotChannel::SendBytes(const char *data, int length)
         return StreamSocket::Unacknowledged(m_fd) == 0;
     };
 
-    QPointer<CKprotChannel> self(this);
     const bool finished = WaitFor(step, m_sendTimeoutMs, confirm ? kAcknowledgePollMs : 0);
     if (!self || (finished && !failed))
         return;
@@ -216,6 +222,14 @@ void CKprotChannel::SendBytes(const char *data, int length)
     // controller should it read again.
     DropSocket(written > 0);
     ShowMessage(failure, MessageIcon::Exclamation);
+    if (self)
+        NotifyPeerGone();
+}
+
+void CKprotChannel::NotifyPeerGone()
+{
+    if (m_listener)
+        m_listener->OnChannelPeerGone();
 }
 
 void CKprotChannel::Close()

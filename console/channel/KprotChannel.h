@@ -71,6 +71,8 @@ private:
     void OnWriteActivated();
     void ScheduleRead();
     void OnReadable();
+    // Tells the listener that a send failed for good, after its message.
+    void NotifyPeerGone();
     void DeliverReadNotification();
     bool WaitFor(const std::function<bool()> &step, int timeoutMs, int pollMs = 0);
     static void ReleaseHeldNotifications();

@@ -8,8 +8,10 @@ class CKprotListener
 public:
     virtual ~CKprotListener();
     virtual void OnChannelData() = 0;
-    // The controller ended the connection: an orderly close or a reset,
-    // reported to the operator just before. The channel itself stays as it
-    // is; by default the owner does nothing more.
+    // The connection to the controller ended, as reported to the operator
+    // just before: an orderly close or a reset by the controller, or a send
+    // that failed. The channel itself stays as it is (open in the console's
+    // sense); by default the owner does nothing more. The owner may close or
+    // delete the channel from here.
     virtual void OnChannelPeerGone();
 };

@@ -157,6 +157,14 @@ void CBrenlowView::OnDatiStatistici()
 void CBrenlowView::OnChannelPeerGone()
 {
     m_peerGone = true;
+    // A window with an accepted block is shown by the next timed repaint
+    // and stays, with its last image, until the operator closes it.
+    if (!m_resizePending || m_image.DisplayMode() != ScreenImage::NothingReceived)
+        return;
+    // Closed from the event loop: the channel is still inside its
+    // notification, and the view owns it.
+    CChildFrame *frame = m_frame;
+    QMetaObject::invokeMethod(frame, [frame] { frame->close(); }, Qt::QueuedConnection);
 }
 
 OverviewTiles::LinkFacts CBrenlowView::GetLinkFacts(qint64 nowMs) const

@@ -43,6 +43,9 @@ public:
     int TimedRepaintCount() const { return m_timedRepaints; }
 
     void OnChannelData() override;
+    // A window that never showed an image cannot be seen or closed by the
+    // operator, and would hold its address for good: it goes after the
+    // channel's message, so that the controller can be opened again.
     void OnChannelPeerGone() override;
 
     // Every panel pixel is shown as a zoom x zoom square (1 to 4). The zoom

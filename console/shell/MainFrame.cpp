@@ -59,13 +59,17 @@ CMainFrame::~CMainFrame()
     m_refreshTimer.stop();
     delete m_overview;
     m_mdiArea->disconnect(this);
+    // No screen window may reach this frame once it is no longer whole,
+    // also one already closed and only waiting to be deleted, which the
+    // MDI area no longer lists.
+    const auto children = findChildren<CChildFrame *>();
+    for (CChildFrame *frame : children)
+        frame->disconnect(this);
     // The screen windows go first, while the frame is still whole: each one
     // hides its keyboard and closes its channel.
     const auto frames = ScreenWindows();
-    for (CChildFrame *frame : frames) {
-        frame->disconnect(this);
+    for (CChildFrame *frame : frames)
         delete frame;
-    }
 }
 
 QAction *CMainFrame::AddCommand(int id, const QString &text, const QString &promptAndTip)

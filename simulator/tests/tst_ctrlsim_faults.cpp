@@ -6,7 +6,65 @@
 
 #include <QtTest>
 
+#include <cerrno>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace {
+
+// A console on a plain socket, read without blocking so the controller in
+// this thread keeps running: it tells an orderly end of the stream from a
+// reset, and can still send after the controller stopped sending.
+class RawConsole
+{
+public:
+    ~RawConsole()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool Connect(quint16 port)
+    {
+        m_fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        return m_fd >= 0 && ::connect(m_fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+    }
+    enum class End { Open, Orderly, Reset };
+    // Reads until the stream ends or timeoutMs passed.
+    End ReadToEnd(int timeoutMs = 5000)
+    {
+        End end = End::Open;
+        (void)QTest::qWaitFor([&] {
+            char chunk[4096];
+            for (;;) {
+                const ssize_t n = ::recv(m_fd, chunk, sizeof chunk, MSG_DONTWAIT);
+                if (n > 0) {
+                    received.append(chunk, int(n));
+                    continue;
+                }
+                if (n == 0)
+                    end = End::Orderly;
+                else if (errno == ECONNRESET)
+                    end = End::Reset;
+                return end != End::Open;
+            }
+        }, timeoutMs);
+        return end;
+    }
+    bool Send(const QByteArray &bytes)
+    {
+        return ::send(m_fd, bytes.constData(), size_t(bytes.size()), MSG_NOSIGNAL) == bytes.size();
+    }
+
+    QByteArray received;
+
+private:
+    int m_fd = -1;
+};
 
 // Decodes `count` good blocks from the front of `stream`, checking their numbers.
 bool TakeBlocks(QByteArray &stream, int firstNumber, int count)
@@ -64,6 +122,10 @@ private slots:
     void outOfRangeNumberAfterN();
     void closeAfterNEndsEveryConnection();
     void stallAfterNKeepsReadingKeys();
+    void endingsBeforeAndAfterBlocks_data();
+    void endingsBeforeAndAfterBlocks();
+    void halfClosedConnectionStillTakesKeys();
+    void trickleSendsByteByByteAndDecodesTheSame();
     void floodStreamsChangedLinesWithABoundedQueue();
 };
 
@@ -188,6 +250,92 @@ void TestCtrlsimFaults::stallAfterNKeepsReadingKeys()
     QCOMPARE(console.received.size(), 2 * 242);
     QCOMPARE(console.socket.state(), QAbstractSocket::ConnectedState);
     QVERIFY(controller.Server().ScreenSessions().constFirst()->IsStalled());
+}
+
+void TestCtrlsimFaults::endingsBeforeAndAfterBlocks_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<int>("after");
+    QTest::addColumn<int>("end");
+    const int orderly = int(RawConsole::End::Orderly);
+    const int reset = int(RawConsole::End::Reset);
+    QTest::newRow("close before the first block") << "close" << 0 << orderly;
+    QTest::newRow("close after 3") << "close" << 3 << orderly;
+    QTest::newRow("reset before the first block") << "reset" << 0 << reset;
+    QTest::newRow("reset after 3") << "reset" << 3 << reset;
+    QTest::newRow("half-close before the first block") << "half-close" << 0 << orderly;
+    QTest::newRow("half-close after 3") << "half-close" << 3 << orderly;
+}
+
+void TestCtrlsimFaults::endingsBeforeAndAfterBlocks()
+{
+    QFETCH(QString, mode);
+    QFETCH(int, after);
+    QFETCH(int, end);
+    SimOptions options = TestController::Options();
+    if (mode == QLatin1String("close"))
+        options.closeAfter = after;
+    else if (mode == QLatin1String("reset"))
+        options.resetAfter = after;
+    else
+        options.halfCloseAfter = after;
+    TestController controller;
+    QVERIFY(controller.Start(options));
+
+    RawConsole console;
+    QVERIFY(console.Connect(controller.ScreenPort()));
+    QCOMPARE(int(console.ReadToEnd()), end);
+    // A reset may throw away bytes still in flight; the others deliver
+    // exactly the blocks sent before the end.
+    if (end == int(RawConsole::End::Reset))
+        QVERIFY(console.received.size() <= after * 242);
+    else
+        QCOMPARE(console.received.size(), after * 242);
+    QByteArray stream = console.received;
+    QVERIFY(TakeBlocks(stream, 0, int(stream.size() / 242)));
+}
+
+void TestCtrlsimFaults::halfClosedConnectionStillTakesKeys()
+{
+    SimOptions options = TestController::Options();
+    options.halfCloseAfter = 2;
+    TestController controller;
+    QVERIFY(controller.Start(options));
+    RawConsole console;
+    QVERIFY(console.Connect(controller.ScreenPort()));
+    QCOMPARE(console.ReadToEnd(), RawConsole::End::Orderly);
+    QCOMPARE(console.received.size(), 2 * 242);
+
+    QVERIFY(console.Send(QByteArray::fromHex("0042" "0142")));
+    QVERIFY(controller.WaitForKeyLogLines(2));
+    QTRY_COMPARE(controller.Server().Panel().Input().Input(), QStringLiteral("B"));
+    QCOMPARE(controller.Server().ScreenSessions().size(), 1);
+}
+
+void TestCtrlsimFaults::trickleSendsByteByByteAndDecodesTheSame()
+{
+    SimOptions options = TestController::Options();
+    TestController plain;
+    QVERIFY(plain.Start(options));
+    options.trickleMs = 2;
+    TestController trickling;
+    QVERIFY(trickling.Start(options));
+
+    ScreenClient plainConsole;
+    QVERIFY(plainConsole.Connect(plain.ScreenPort()));
+    QVERIFY(plainConsole.WaitForBlocks(17));
+
+    ScreenClient console;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(console.Connect(trickling.ScreenPort()));
+    QVERIFY(console.WaitForBytes(1));
+    // A byte every 2 ms at most: the first band cannot be complete in 200 ms.
+    QTest::qWait(200);
+    QVERIFY2(console.received.size() < 150, qPrintable(QString::number(console.received.size())));
+    QVERIFY(console.WaitForBlocks(2, 10000));
+    QVERIFY(clock.elapsed() >= 2 * 242 * 2);
+    QCOMPARE(console.received, plainConsole.received.left(console.received.size()));
 }
 
 void TestCtrlsimFaults::floodStreamsChangedLinesWithABoundedQueue()

@@ -139,6 +139,7 @@ void TestCtrlsimKeys::commandLineIsCheckedBeforeAnythingListens_data()
         << QStringList{"--screen-port", "5000", "--stats-port", "5000"} << false << "differ";
     QTest::newRow("rate not a number") << QStringList{"--rate-ms", "fast"} << false << "--rate-ms";
     QTest::newRow("negative count") << QStringList{"--close-after", "-1"} << false << "--close-after";
+    QTest::newRow("trickle delay too long") << QStringList{"--trickle-ms", "60001"} << false << "--trickle-ms";
     QTest::newRow("unknown option") << QStringList{"--colour"} << false << "colour";
     QTest::newRow("stray argument") << QStringList{"127.0.0.2"} << false << "unexpected";
 }

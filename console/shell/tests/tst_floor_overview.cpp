@@ -168,9 +168,13 @@ void TestFloorOverview::tileStatesFollowTheController()
         return tiles->TileStatus(index).state;
     };
 
-    // Just opened, and one sending: all on line.
+    // Just opened, and two sending: all on line. (The one to be reset has
+    // shown its panel: a window that never did goes when its controller
+    // ends the connection.)
     sending->send(RawLine(0, 0x1C));
+    resetting->send(RawLine(0, 0x1C));
     QTRY_VERIFY(m_app->ScreenWindows().at(0)->GetView()->GetDisplayMode() != 0);
+    QTRY_VERIFY(m_app->ScreenWindows().at(1)->GetView()->GetDisplayMode() != 0);
     for (int i = 0; i < 3; ++i)
         QCOMPARE(state(i), LinkState::Online);
     QCOMPARE(tiles->TileStatus(0).Text(), QStringLiteral("in linea"));
