@@ -20,7 +20,7 @@ struct InstallerSettings
 // usual read-me holds the mark a few times; a file holding it hundreds of
 // thousands of times, with a long version, would otherwise grow to
 // gigabytes.
-inline constexpr int kMaxReadmeChars = 4 * 1024 * 1024;
+inline constexpr int kMaxReadmeChars = 256 * 1024;
 
 // The read-me as shown: with a non-zero SETUPID every "x.x.x" becomes the
 // version, as long as the text stays within kMaxReadmeChars; marks beyond
