@@ -3,11 +3,20 @@
 #include "BrenlowApp.h"
 #include "BrenlowDoc.h"
 #include "ChildFrame.h"
+#include "KeypadPause.h"
 #include "KprotChannel.h"
+#include "LocalKeys.h"
 #include "MainFrame.h"
+#include "PanelSnapshot.h"
 #include "UserMessages.h"
+#include "ZoomSettings.h"
 
+#include <QActionGroup>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QMenu>
 #include <QPainter>
+#include <QRegularExpression>
 
 namespace {
 
@@ -59,11 +68,17 @@ void CBrenlowView::OnCreate()
     }
 
     m_channel->Open(address, this, SCREEN_PORT);
+    if (m_channel->IsOpen()) {
+        m_openedAtMs = OverviewTiles::ClockMs();
+        m_zoom = ZoomSettings::Load(address);
+    }
 }
 
 void CBrenlowView::OnChannelData()
 {
     const bool decoded = m_parser.Parse(m_channel->GetReceiveBuffer(), m_image);
+    if (decoded)
+        m_lastBlockAtMs = OverviewTiles::ClockMs();
     if (decoded && !m_dirty) {
         m_dirty = true;
         CBrenlowApp *app = CBrenlowApp::Instance();
@@ -83,7 +98,8 @@ void CBrenlowView::Repaint()
         // The frame is sized once, for the panel of the first image, and
         // becomes visible only now.
         m_resizePending = false;
-        m_frame->SizeForPanel(m_picture.PanelSize());
+        m_sizedPanel = m_picture.PanelSize();
+        m_frame->SizeForPanel(m_sizedPanel * m_zoom);
     }
     repaint();
 }
@@ -100,7 +116,14 @@ void CBrenlowView::paintEvent(QPaintEvent *)
     const QSize panel = m_picture.PanelSize();
     if (panel.isEmpty())
         return;
-    painter.drawImage(QPoint(0, 0), m_picture.Picture(), QRect(QPoint(0, 0), panel));
+    const QRect source(QPoint(0, 0), panel);
+    if (m_zoom == 1) {
+        painter.drawImage(QPoint(0, 0), m_picture.Picture(), source);
+        return;
+    }
+    // Nearest neighbour: each controller pixel stays a sharp square.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(QRect(QPoint(0, 0), panel * m_zoom), m_picture.Picture(), source);
 }
 
 void CBrenlowView::focusInEvent(QFocusEvent *event)
@@ -130,4 +153,95 @@ void CBrenlowView::OnTastiera()
 void CBrenlowView::OnDatiStatistici()
 {
     CBrenlowApp::Instance()->OpenStatistics(m_channel->GetHost(), this);
+}
+
+void CBrenlowView::OnChannelPeerGone()
+{
+    m_peerGone = true;
+}
+
+OverviewTiles::LinkFacts CBrenlowView::GetLinkFacts(qint64 nowMs) const
+{
+    OverviewTiles::LinkFacts facts;
+    facts.channelOpen = m_channel->IsOpen();
+    facts.peerGone = m_peerGone;
+    facts.silentMs = nowMs - (m_lastBlockAtMs >= 0 ? m_lastBlockAtMs : m_openedAtMs);
+    return facts;
+}
+
+void CBrenlowView::SetZoom(int zoom)
+{
+    if (zoom < ZoomSettings::kMinZoom || zoom > ZoomSettings::kMaxZoom)
+        return;
+    ZoomSettings::Save(m_channel->GetHost(), zoom);
+    if (zoom == m_zoom)
+        return;
+    m_zoom = zoom;
+    // A window already shown is fitted to the new size at once; one still
+    // waiting for its first image is sized by that image's repaint.
+    if (!m_resizePending)
+        m_frame->SizeForPanel(m_sizedPanel * m_zoom);
+    update();
+}
+
+QMenu *CBrenlowView::BuildContextMenu(QWidget *parent)
+{
+    auto *menu = new QMenu(parent);
+    QAction *save = menu->addAction(QStringLiteral("Salva immagine..."));
+    // Only a panel that is shown can be saved.
+    save->setEnabled(!m_picture.PanelSize().isEmpty());
+    connect(save, &QAction::triggered, this, &CBrenlowView::SaveImage);
+
+    QAction *overview = menu->addAction(QStringLiteral("Panoramica impianto"));
+    connect(overview, &QAction::triggered, this, [] {
+        CBrenlowApp *app = CBrenlowApp::Instance();
+        if (CMainFrame *main = app ? app->GetMainFrame() : nullptr)
+            main->ShowOverview();
+    });
+
+    QMenu *zoomMenu = menu->addMenu(QStringLiteral("Zoom"));
+    auto *zooms = new QActionGroup(zoomMenu);
+    for (int zoom = ZoomSettings::kMinZoom; zoom <= ZoomSettings::kMaxZoom; ++zoom) {
+        QAction *action = zoomMenu->addAction(QStringLiteral("%1x").arg(zoom));
+        action->setCheckable(true);
+        action->setChecked(zoom == m_zoom);
+        zooms->addAction(action);
+        connect(action, &QAction::triggered, this, [this, zoom] { SetZoom(zoom); });
+    }
+
+    // What the operator types to pick an item is for this menu only.
+    KeepKeysLocal(menu);
+    return menu;
+}
+
+void CBrenlowView::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = BuildContextMenu(this);
+    {
+        // Keys typed while the menu is open are the menu's.
+        KeypadPause pause;
+        menu->exec(event->globalPos());
+    }
+    delete menu;
+}
+
+void CBrenlowView::SaveImage()
+{
+    // The panel as the operator saw it when asking, not as it may have
+    // changed while the file dialog was open.
+    const QImage panel = PanelSnapshot::PanelImage(m_picture);
+    if (panel.isNull())
+        return;
+    KeypadPause pause;
+    // Offered name: the controller's address, made safe for a file name.
+    QString name = m_channel->GetHost();
+    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));
+    if (name.isEmpty())
+        name = QStringLiteral("pannello");
+    const QString path = CBrenlowApp::Instance()->AskImagePath(QDir::home().filePath(name + QStringLiteral(".png")));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!PanelSnapshot::WritePng(panel, path, &error))
+        ShowMessage(QStringLiteral("Impossibile salvare l'immagine %1: %2").arg(path, error), MessageIcon::Error);
 }

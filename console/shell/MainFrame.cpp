@@ -6,6 +6,8 @@
 #include "ChildFrame.h"
 #include "CommandIds.h"
 #include "ConsoleIcons.h"
+#include "FloorOverview.h"
+#include "MenuPrompts.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -58,6 +60,7 @@ CMainFrame::~CMainFrame()
 {
     m_commandUpdate.stop();
     m_refreshTimer.stop();
+    delete m_overview;
     m_mdiArea->disconnect(this);
     // The screen windows go first, while the frame is still whole: each one
     // hides its keyboard and closes its channel.
@@ -147,14 +150,14 @@ void CMainFrame::CreateActions()
 
     connect(AddCommand(ID_WINDOW_CASCADE, QStringLiteral("&Sovrapponi"),
                        QStringLiteral("Dispone le finestre sovrapponendole\nSovrapponi finestre")),
-            &QAction::triggered, m_mdiArea, &QMdiArea::cascadeSubWindows);
+            &QAction::triggered, this, [this] { Arrange(&QMdiArea::cascadeSubWindows); });
     connect(AddCommand(ID_WINDOW_TILE_HORZ, QStringLiteral("&Affianca"),
                        QStringLiteral("Dispone le finestre affiancandole\nAffianca finestre")),
-            &QAction::triggered, m_mdiArea, &QMdiArea::tileSubWindows);
+            &QAction::triggered, this, [this] { Arrange(&QMdiArea::tileSubWindows); });
     connect(AddCommand(ID_WINDOW_ARRANGE, QStringLiteral("&Disponi icone"),
                        QStringLiteral("Dispone le icone nella parte inferiore della finestra\n"
                                       "Disponi icone")),
-            &QAction::triggered, this, &CMainFrame::ArrangeIcons);
+            &QAction::triggered, this, [this] { Arrange(nullptr); });
 
     connect(AddCommand(ID_APP_ABOUT, QStringLiteral("Infor&mazioni su Brenlow..."),
                        QStringLiteral("Visualizza le informazioni sul programma, il numero di "
@@ -190,6 +193,10 @@ void CMainFrame::CreateMenus()
     };
     for (QMenu *m : qAsConst(m_menus128))
         menuBar()->addMenu(m);
+
+    auto *prompts = new CMenuPrompts(this);
+    for (QMenu *m : m_menus128 + m_menus129)
+        prompts->Watch(m);
 }
 
 void CMainFrame::CreateToolBar()
@@ -265,7 +272,9 @@ void CMainFrame::AddScreenWindow(CChildFrame *frame)
     connect(frame, &QObject::destroyed, this, [this] {
         QTimer::singleShot(0, this, &CMainFrame::UpdateCommands);
     });
+    connect(frame, &QObject::destroyed, this, &CMainFrame::ScreenWindowsChanged);
     UpdateCommands();
+    emit ScreenWindowsChanged();
 }
 
 void CMainFrame::ArmRefreshTimer()
@@ -284,6 +293,23 @@ void CMainFrame::OnRefreshTimer()
         }
     }
     m_refreshTimer.stop();
+    emit ScreensRefreshed();
+}
+
+CFloorOverview *CMainFrame::Overview() const
+{
+    return m_overview;
+}
+
+void CMainFrame::ShowOverview()
+{
+    if (!m_overview)
+        m_overview = new CFloorOverview(this);
+    if (m_overview->isMinimized())
+        m_overview->showNormal();
+    m_overview->show();
+    m_overview->raise();
+    m_overview->activateWindow();
 }
 
 void CMainFrame::UpdateCommands()
@@ -317,6 +343,20 @@ void CMainFrame::UpdateTitle()
         setWindowTitle(title);
 }
 
+void CMainFrame::Arrange(void (QMdiArea::*arrangement)())
+{
+    if (arrangement)
+        (m_mdiArea->*arrangement)();
+    else
+        ArrangeIcons();
+    // Fixed-size screen windows moved over one another can keep pieces of
+    // each other until something repaints them: once every window has its
+    // place, the whole area is painted afresh.
+    QTimer::singleShot(0, m_mdiArea->viewport(), [viewport = m_mdiArea->viewport()] {
+        viewport->update();
+    });
+}
+
 void CMainFrame::ArrangeIcons()
 {
     // Minimised screen windows line up along the bottom edge, left to right.
@@ -340,7 +380,10 @@ void CMainFrame::resizeEvent(QResizeEvent *event)
 
 void CMainFrame::closeEvent(QCloseEvent *event)
 {
-    // Each screen window hides its keyboard and closes its channel.
+    // Each screen window hides its keyboard and closes its channel; the
+    // overview, a window of its own, goes with them.
     m_mdiArea->closeAllSubWindows();
+    if (m_overview)
+        m_overview->close();
     event->accept();
 }

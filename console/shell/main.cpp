@@ -1,4 +1,5 @@
 #include "BrenlowApp.h"
+#include "ItalianTexts.h"
 #include "WidgetMessages.h"
 
 #include <QApplication>
@@ -8,6 +9,8 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brenlow"));
+    // Before any window exists: Qt translates its texts as it creates them.
+    InstallItalianTexts(&application);
 
     WidgetMessages messages;
     SetMessages(&messages);
