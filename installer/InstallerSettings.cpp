@@ -16,7 +16,23 @@ QString readmeForDisplay(const QString &html, const InstallerSettings &settings)
 {
     if (settings.setupId == 0)
         return html;
-    QString shown = html;
-    shown.replace(QStringLiteral("x.x.x"), settings.versionEnv, Qt::CaseSensitive);
+    const QString mark = QStringLiteral("x.x.x");
+    const QString &version = settings.versionEnv;
+    QString shown;
+    shown.reserve(qMin(html.size(), kMaxReadmeChars));
+    int from = 0;
+    for (;;) {
+        const int at = html.indexOf(mark, from, Qt::CaseSensitive);
+        if (at < 0)
+            break;
+        // Stop where one more version would take the text past the bound.
+        const qint64 grown = qint64(html.size()) + (shown.size() - qint64(from)) + (version.size() - mark.size());
+        if (grown > kMaxReadmeChars && version.size() > mark.size())
+            break;
+        shown += html.midRef(from, at - from);
+        shown += version;
+        from = at + mark.size();
+    }
+    shown += html.midRef(from);
     return shown;
 }

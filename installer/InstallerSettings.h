@@ -16,5 +16,13 @@ struct InstallerSettings
     static InstallerSettings read(const QString &fileName = QStringLiteral("QuorvelIns.ini"));
 };
 
-// The read-me as shown: with a non-zero SETUPID every "x.x.x" becomes the version.
+// The most characters the version substitution may make of the read-me. A
+// usual read-me holds the mark a few times; a file holding it hundreds of
+// thousands of times, with a long version, would otherwise grow to
+// gigabytes.
+inline constexpr int kMaxReadmeChars = 256 * 1024;
+
+// The read-me as shown: with a non-zero SETUPID every "x.x.x" becomes the
+// version, as long as the text stays within kMaxReadmeChars; marks beyond
+// that point stay as written.
 QString readmeForDisplay(const QString &html, const InstallerSettings &settings);

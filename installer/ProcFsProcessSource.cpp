@@ -60,6 +60,22 @@ bool ProcFsProcessSource::readCommandLine(qint64 pid, QByteArray &args) const
     return readEntry(pid, "cmdline", args);
 }
 
+bool ProcFsProcessSource::readExecutablePath(qint64 pid, QByteArray &path) const
+{
+    const QByteArray link = m_root + '/' + QByteArray::number(pid) + "/exe";
+    char target[kReadChunk];
+    const ssize_t length = ::readlink(link.constData(), target, sizeof target);
+    if (length <= 0 || length >= ssize_t(sizeof target))
+        return false;
+    path = QByteArray(target, int(length));
+    // A program file replaced or removed while it runs is shown with this
+    // mark; the process still runs under the file's name.
+    static const QByteArray deleted(" (deleted)");
+    if (path.endsWith(deleted))
+        path.chop(deleted.size());
+    return true;
+}
+
 // Reads a whole /proc entry with plain system calls: the scan runs once a
 // second over every process, and QFile's buffering and stat calls would
 // double its cost. A process that ended since it was listed simply fails.

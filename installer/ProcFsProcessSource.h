@@ -14,6 +14,7 @@ public:
     QVector<qint64> processIds() const override;
     bool readShortName(qint64 pid, QByteArray &name) const override;
     bool readCommandLine(qint64 pid, QByteArray &args) const override;
+    bool readExecutablePath(qint64 pid, QByteArray &path) const override;
 
 private:
     bool readEntry(qint64 pid, const char *entry, QByteArray &content) const;

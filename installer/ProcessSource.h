@@ -19,4 +19,8 @@ public:
     // empty for kernel threads and for processes that have ended but not yet
     // been collected by their parent. False when the process cannot be read.
     virtual bool readCommandLine(qint64 pid, QByteArray &args) const = 0;
+    // The full path of the program file the process runs, as the kernel
+    // resolved it at its start (links followed). False when it cannot be
+    // read: another user's process, a kernel thread, a process that ended.
+    virtual bool readExecutablePath(qint64 pid, QByteArray &path) const = 0;
 };

@@ -1,6 +1,7 @@
 #include "ProcessWatch.h"
 
 #include "ProcessSource.h"
+#include "ScriptInterpreters.h"
 
 #include <QFile>
 
@@ -11,31 +12,24 @@ QByteArray fileNameOf(const QByteArray &path)
     return path.mid(path.lastIndexOf('/') + 1);
 }
 
-// Interpreters that run a setup script in their own name: a script whose
-// first line is "#!/usr/bin/env sh" runs as "sh ./setup", so the kernel
-// knows the process as "sh" and only the arguments name the script.
-bool isScriptInterpreter(const QByteArray &shortName)
+// The arguments as separate words; the NUL that ends the last one is not
+// a further, empty word.
+QList<QByteArray> wordsOf(const QByteArray &args)
 {
-    static const char *const kInterpreters[] = {"sh", "bash", "dash", "zsh", "ksh", "mksh", "csh",
-                                                "tcsh", "fish", "perl", "ruby", "node", "tclsh",
-                                                "wish", "lua", "php"};
-    for (const char *interpreter : kInterpreters) {
-        if (shortName == interpreter)
-            return true;
-    }
-    return shortName.startsWith("python");
+    QList<QByteArray> words = args.split('\0');
+    if (args.endsWith('\0'))
+        words.removeLast();
+    return words;
 }
 
-// The file name of the script an interpreter runs: the first argument after
-// the interpreter's own name that is not an option.
-QByteArray scriptNameOf(const QByteArray &args)
+// The name of a process running the interpreter `interpreter`: the file
+// name of its script, or its own name when it runs none (an interactive
+// shell, a "sh -c" command string).
+QByteArray interpreterRunName(const QByteArray &interpreter, const QByteArray &args)
 {
-    const QList<QByteArray> words = args.split('\0');
-    for (int i = 1; i < words.size(); ++i) {
-        if (!words.at(i).isEmpty() && !words.at(i).startsWith('-'))
-            return fileNameOf(words.at(i));
-    }
-    return {};
+    const QList<QByteArray> words = wordsOf(args);
+    const int script = scriptArgumentIndex(interpreter, words);
+    return script < 0 ? interpreter : fileNameOf(words.at(script));
 }
 
 } // namespace
@@ -44,19 +38,38 @@ QByteArray processBaseName(const QByteArray &shortName, const QByteArray &args)
 {
     if (shortName.isEmpty() || args.isEmpty())
         return {};
+    if (isScriptInterpreter(shortName))
+        return interpreterRunName(shortName, args);
     if (shortName.size() < kShortNameLimit)
         return shortName;
-    int start = 0;
-    while (start < args.size()) {
-        int end = args.indexOf('\0', start);
-        if (end < 0)
-            end = args.size();
-        const QByteArray candidate = fileNameOf(args.mid(start, end - start));
-        if (candidate.startsWith(shortName))
-            return candidate;
-        start = end + 1;
+    // The cut name of a program is completed from its argument 0, that of a
+    // script run through its #! line from the script's path, which follows
+    // the interpreter and its options. Other arguments are data and never
+    // name the process.
+    const QList<QByteArray> words = wordsOf(args);
+    if (words.isEmpty())
+        return shortName;
+    QList<QByteArray> candidates{words.first()};
+    const int script = scriptArgumentIndex(fileNameOf(words.first()), words);
+    if (script > 0)
+        candidates.append(words.at(script));
+    for (const QByteArray &candidate : qAsConst(candidates)) {
+        const QByteArray name = fileNameOf(candidate);
+        if (name.startsWith(shortName))
+            return name;
     }
     return shortName;
+}
+
+QByteArray processRunName(const QByteArray &executablePath, const QByteArray &shortName,
+                          const QByteArray &args)
+{
+    if (executablePath.isEmpty())
+        return processBaseName(shortName, args);
+    const QByteArray program = fileNameOf(executablePath);
+    if (isScriptInterpreter(program))
+        return interpreterRunName(program, args);
+    return program;
 }
 
 bool isProcessRunning(const QString &name, const ProcessSource &source)
@@ -64,22 +77,37 @@ bool isProcessRunning(const QString &name, const ProcessSource &source)
     const QByteArray wanted = QFile::encodeName(name);
     if (wanted.isEmpty())
         return false;
+    QByteArray executable;
     QByteArray shortName;
     QByteArray args;
     const auto pids = source.processIds();
     for (const qint64 pid : pids) {
-        if (pid <= 0 || !source.readShortName(pid, shortName) || shortName.isEmpty())
+        if (pid <= 0)
             continue;
-        // Only a process whose short name is the wanted name, or its cut
-        // beginning, or an interpreter that may run the setup script, can
-        // match; the arguments are read for those alone.
-        const bool interpreter = isScriptInterpreter(shortName) && wanted != shortName;
+        if (source.readExecutablePath(pid, executable) && !executable.isEmpty()) {
+            // The program file decides; the arguments are read only when it
+            // is an interpreter that may run the setup script.
+            const QByteArray program = fileNameOf(executable);
+            if (!isScriptInterpreter(program)) {
+                if (program == wanted)
+                    return true;
+                continue;
+            }
+            if (source.readCommandLine(pid, args) && processRunName(executable, {}, args) == wanted)
+                return true;
+            continue;
+        }
+        // The program file of another user's process cannot be read; its
+        // short name stands in for it.
+        if (!source.readShortName(pid, shortName) || shortName.isEmpty())
+            continue;
+        const bool interpreter = isScriptInterpreter(shortName);
         if (!interpreter
             && (shortName.size() < kShortNameLimit ? shortName != wanted : !wanted.startsWith(shortName)))
             continue;
         if (!source.readCommandLine(pid, args) || args.isEmpty())
             continue;
-        if (interpreter ? scriptNameOf(args) == wanted : processBaseName(shortName, args) == wanted)
+        if (processBaseName(shortName, args) == wanted)
             return true;
     }
     return false;

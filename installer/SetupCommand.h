@@ -14,7 +14,10 @@ public:
     explicit SetupCommand(const QString &commandLine);
 
     // The file name the setup runs under, which the process watch looks for:
-    // the program's name without its folder. Empty for an empty command line.
+    // the program's name without its folder; for a script given to an
+    // interpreter ("sh setup.sh", "python3 -u setup.py") the script's name,
+    // for a program started through env the program's name. Empty for an
+    // empty command line.
     QString watchedName() const;
 
     // Starts the setup detached, in the installer's working directory, and

@@ -7,7 +7,7 @@ bool readTextFile(const QString &name, QString &target)
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    QByteArray bytes = file.readAll();
+    QByteArray bytes = file.read(kMaxTextFileBytes);
     file.close();
     const int nul = bytes.indexOf('\0');
     if (nul >= 0)

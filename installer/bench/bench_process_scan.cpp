@@ -42,6 +42,11 @@ public:
         return true;
     }
     bool readCommandLine(qint64 pid, QByteArray &args) const override { return read(pid, "cmdline", args); }
+    bool readExecutablePath(qint64 pid, QByteArray &path) const override
+    {
+        path = QFile::encodeName(QFile::symLinkTarget(QStringLiteral("/proc/%1/exe").arg(pid)));
+        return !path.isEmpty();
+    }
 
 private:
     static bool read(qint64 pid, const char *entry, QByteArray &content)

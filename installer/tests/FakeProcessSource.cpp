@@ -1,13 +1,14 @@
 #include "FakeProcessSource.h"
 
-void FakeProcessSource::add(qint64 pid, const QByteArray &shortName, const QByteArray &args)
+void FakeProcessSource::add(qint64 pid, const QByteArray &shortName, const QByteArray &args,
+                            const QByteArray &executable)
 {
-    m_processes.insert(pid, Process{shortName, args});
+    m_processes.insert(pid, Process{shortName, args, executable});
 }
 
 void FakeProcessSource::addVanished(qint64 pid, bool beforeShortName, const QByteArray &shortName)
 {
-    Process gone{shortName, {}};
+    Process gone{shortName, {}, {}};
     gone.shortNameReadable = !beforeShortName;
     gone.argsReadable = false;
     m_processes.insert(pid, gone);
@@ -34,5 +35,14 @@ bool FakeProcessSource::readCommandLine(qint64 pid, QByteArray &args) const
     if (it == m_processes.constEnd() || !it->argsReadable)
         return false;
     args = it->args;
+    return true;
+}
+
+bool FakeProcessSource::readExecutablePath(qint64 pid, QByteArray &path) const
+{
+    const auto it = m_processes.constFind(pid);
+    if (it == m_processes.constEnd() || it->executable.isEmpty())
+        return false;
+    path = it->executable;
     return true;
 }

@@ -29,6 +29,7 @@ private slots:
     void iniValuesAndDefaults();
     void readmeVersionSubstitution_data();
     void readmeVersionSubstitution();
+    void hugePagesAndVersionsAreBounded();
     void watchedNameIsTheProgramsFileName_data();
     void watchedNameIsTheProgramsFileName();
 
@@ -145,6 +146,47 @@ void TestInstallerFiles::readmeVersionSubstitution()
     QCOMPARE(readmeForDisplay(QStringLiteral("<h1>Quorvel x.x.x</h1><p>x.x.x X.X.X</p>"), settings), expected);
 }
 
+void TestInstallerFiles::hugePagesAndVersionsAreBounded()
+{
+    // A read-me of 1 MB holding the version mark 200,000 times and a
+    // version of 6,000 characters: substituted in full it would take 1.2
+    // billion characters.
+    QByteArray marks;
+    for (int i = 0; i < 200000; ++i)
+        marks += "x.x.x";
+    const QByteArray page = "<p>" + marks + "</p>";
+    const QString path = m_dir.filePath(QStringLiteral("ReadMe.html"));
+    writeFile(path, page);
+    QString readme;
+    QVERIFY(readTextFile(path, readme));
+    QCOMPARE(readme.size(), int(kMaxTextFileBytes));
+    // What fits the read: 50,000 marks.
+    readme = readme.left(3 + 50000 * 5) + QStringLiteral("</p>");
+
+    InstallerSettings settings;
+    settings.setupId = 1;
+    settings.versionEnv = QStringLiteral("<v>") + QString(5993, QLatin1Char('9')) + QStringLiteral("</v>");
+    QCOMPARE(settings.versionEnv.size(), 6000);
+    const QString shown = readmeForDisplay(readme, settings);
+    QVERIFY(shown.size() <= kMaxReadmeChars);
+    QVERIFY(shown.size() > kMaxReadmeChars - settings.versionEnv.size());
+    // The marks are replaced from the start; those past the bound stay as written.
+    QVERIFY(shown.startsWith(QStringLiteral("<p>") + settings.versionEnv + settings.versionEnv));
+    QVERIFY(shown.endsWith(QStringLiteral("x.x.xx.x.x</p>")));
+    const int replaced = shown.count(settings.versionEnv);
+    QCOMPARE(shown.size(), 3 + replaced * 6000 + (50000 - replaced) * 5 + 4);
+
+    // A shorter version never grows the text, so every mark is replaced.
+    settings.versionEnv = QStringLiteral("3.1");
+    QCOMPARE(readmeForDisplay(readme, settings).count(QStringLiteral("x.x.x")), 0);
+
+    // A page file larger than the bound is read up to it.
+    const QByteArray huge(int(kMaxTextFileBytes) + 4096, 'a');
+    writeFile(path, huge);
+    QVERIFY(readTextFile(path, readme));
+    QCOMPARE(readme.size(), int(kMaxTextFileBytes));
+}
+
 void TestInstallerFiles::watchedNameIsTheProgramsFileName_data()
 {
     QTest::addColumn<QString>("commandLine");
@@ -158,6 +200,25 @@ void TestInstallerFiles::watchedNameIsTheProgramsFileName_data()
                                               << QStringLiteral("Quorvel Setup");
     QTest::newRow("empty") << QString() << QString();
     QTest::newRow("blanks only") << QStringLiteral("   ") << QString();
+    // A script handed to an interpreter runs under the script's name.
+    QTest::newRow("sh and a script") << QStringLiteral("sh fakesetup") << QStringLiteral("fakesetup");
+    QTest::newRow("interpreter by path, options first")
+        << QStringLiteral("/bin/bash -e -x ./disk1/setup.sh --quiet") << QStringLiteral("setup.sh");
+    QTest::newRow("python with an option") << QStringLiteral("python3 -u /opt/cd/setup.py /S")
+                                           << QStringLiteral("setup.py");
+    QTest::newRow("perl") << QStringLiteral("perl setup.pl") << QStringLiteral("setup.pl");
+    QTest::newRow("after --") << QStringLiteral("dash -- -odd-name") << QStringLiteral("-odd-name");
+    QTest::newRow("command string is no script") << QStringLiteral("sh -c \"./setup.sh; echo done\"")
+                                                 << QStringLiteral("sh");
+    QTest::newRow("combined options with c") << QStringLiteral("bash -ec ./setup.sh") << QStringLiteral("bash");
+    QTest::newRow("python module") << QStringLiteral("python3 -m setup") << QStringLiteral("python3");
+    QTest::newRow("interpreter alone") << QStringLiteral("bash") << QStringLiteral("bash");
+    QTest::newRow("program through env") << QStringLiteral("env LANG=it_IT.UTF-8 -u X ./QuorvelSetup /S")
+                                         << QStringLiteral("QuorvelSetup");
+    QTest::newRow("script through env and sh") << QStringLiteral("/usr/bin/env sh ./fakesetup")
+                                               << QStringLiteral("fakesetup");
+    QTest::newRow("env alone") << QStringLiteral("env A=1") << QString();
+    QTest::newRow("name that only starts like sh") << QStringLiteral("shsetup run") << QStringLiteral("shsetup");
 }
 
 void TestInstallerFiles::watchedNameIsTheProgramsFileName()

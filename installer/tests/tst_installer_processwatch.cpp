@@ -37,10 +37,13 @@ private slots:
     void baseNameFromShortNameAndArguments();
     void scanComparesExactlyAndCaseSensitively_data();
     void scanComparesExactlyAndCaseSensitively();
+    void programFileDecidesOverNames_data();
+    void programFileDecidesOverNames();
     void processesThatEndOrCannotBeReadArePassedOver();
     void emptyNameNeverMatches();
     void procTreeIsListedAndRead();
     void runningProgramsAndScriptsAreRecognised();
+    void renamedAndDisguisedProcessesAreNotTheSetup();
 };
 
 void TestProcessWatch::baseNameFromShortNameAndArguments_data()
@@ -117,6 +120,45 @@ void TestProcessWatch::scanComparesExactlyAndCaseSensitively()
         QVERIFY2(pid != 1, "arguments read for a process that cannot match");
 }
 
+void TestProcessWatch::programFileDecidesOverNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("running");
+
+    QTest::newRow("shell whose command string ends in the setup's path") << QStringLiteral("setup_x") << false;
+    QTest::newRow("process that renamed itself") << QStringLiteral("qsetup") << false;
+    QTest::newRow("long name started under another argument 0")
+        << QStringLiteral("QuorvelSetupProgram-2026") << true;
+    QTest::newRow("the kernel's cut of that name") << QStringLiteral("QuorvelSetupPro") << false;
+    QTest::newRow("its argument 0") << QStringLiteral("installer-step") << false;
+    QTest::newRow("script handed to sh") << QStringLiteral("fakesetup") << true;
+    QTest::newRow("python command string") << QStringLiteral("setup.py") << false;
+    QTest::newRow("shell running a command string, by its program file") << QStringLiteral("dash") << true;
+    QTest::newRow("shell running a command string, by argument 0") << QStringLiteral("sh") << false;
+    QTest::newRow("interactive shell runs under its own name") << QStringLiteral("bash") << true;
+    QTest::newRow("other user's program, by its short name") << QStringLiteral("rootsetup") << true;
+}
+
+void TestProcessWatch::programFileDecidesOverNames()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, running);
+
+    FakeProcessSource table;
+    table.add(500, "sh", args({"sh", "-c", "sleep 1; echo /opt/q/setup_x"}), "/usr/bin/dash");
+    table.add(501, "qsetup", args({"qsetup"}), "/usr/lib/tools/daemon");
+    table.add(502, "QuorvelSetupPro", args({"installer-step"}), "/opt/q/QuorvelSetupProgram-2026");
+    table.add(503, "sh", args({"sh", "./fakesetup", "-q"}), "/usr/bin/dash");
+    table.add(504, "python3", args({"python3", "-c", "import runpy; runpy.run_path('setup.py')"}),
+              "/usr/bin/python3.11");
+    table.add(505, "bash", args({"-bash"}), "/usr/bin/bash");
+    table.add(506, "rootsetup", args({"/opt/root/rootsetup"}));
+    QCOMPARE(isProcessRunning(name, table), running);
+    // Programs that run no scripts are recognised by their program file alone.
+    for (const qint64 pid : qAsConst(table.argsRead))
+        QVERIFY2(pid != 501 && pid != 502, "arguments read for a program that is no interpreter");
+}
+
 void TestProcessWatch::processesThatEndOrCannotBeReadArePassedOver()
 {
     FakeProcessSource table;
@@ -157,6 +199,9 @@ void TestProcessWatch::procTreeIsListedAndRead()
     // 42 has gone: its folder is still listed but its entries are not there.
     writeFile(dir.filePath(QStringLiteral("77/comm")), "QuorvelSetupPro\n");
     writeFile(dir.filePath(QStringLiteral("77/cmdline")), args({"./QuorvelSetupProgram"}));
+    // The program file of 1 is not readable, that of 77 has been replaced
+    // while it runs.
+    QVERIFY(QFile::link(QStringLiteral("/opt/q/QuorvelSetupProgram (deleted)"), dir.filePath(QStringLiteral("77/exe"))));
     writeFile(dir.filePath(QStringLiteral("12a/comm")), "QuorvelSetupPro\n");
     writeFile(dir.filePath(QStringLiteral("12a/cmdline")), args({"./QuorvelSetupProgram"}));
 
@@ -172,6 +217,10 @@ void TestProcessWatch::procTreeIsListedAndRead()
     QCOMPARE(text, args({"/sbin/init", "splash"}));
     QVERIFY(!source.readShortName(42, text));
     QVERIFY(!source.readCommandLine(42, text));
+    QVERIFY(!source.readExecutablePath(1, text));
+    QVERIFY(!source.readExecutablePath(42, text));
+    QVERIFY(source.readExecutablePath(77, text));
+    QCOMPARE(text, QByteArray("/opt/q/QuorvelSetupProgram"));
 
     QVERIFY(isProcessRunning(QStringLiteral("QuorvelSetupProgram"), source));
     QVERIFY(!isProcessRunning(QStringLiteral("QuorvelSetupPro"), source));
@@ -221,6 +270,50 @@ void TestProcessWatch::runningProgramsAndScriptsAreRecognised()
     }
     for (const QString &name : names)
         QTRY_VERIFY2(!isProcessRunning(name, systemProcesses()), qPrintable(name));
+}
+
+void TestProcessWatch::renamedAndDisguisedProcessesAreNotTheSetup()
+{
+    QTemporaryDir work;
+    QVERIFY(work.isValid());
+    const QString pid = QString::number(QCoreApplication::applicationPid());
+    const QString setupPath = work.filePath(QStringLiteral("qsetup") + pid);
+    const QString renamed = QStringLiteral("qren") + pid.right(6);
+    const QString longSetup = QStringLiteral("qins-long-setup-program-") + pid;
+    QVERIFY(QFile::copy(QStringLiteral("/bin/sleep"), work.filePath(longSetup)));
+    QVERIFY(QFile::setPermissions(work.filePath(longSetup), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+
+    // A shell whose command string ends in the setup's path; a shell that
+    // gives itself another short name; a long-named setup started under
+    // another argument 0.
+    QProcess disguised;
+    disguised.start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("sleep 30; echo ") + setupPath});
+    QProcess selfRenamed;
+    selfRenamed.start(QStringLiteral("sh"),
+                      {QStringLiteral("-c"), QStringLiteral("printf %s ") + renamed
+                           + QStringLiteral(" > /proc/$$/comm; sleep 30; echo")});
+    QProcess otherArgumentZero;
+    otherArgumentZero.setWorkingDirectory(work.path());
+    otherArgumentZero.start(QStringLiteral("bash"),
+                            {QStringLiteral("-c"), QStringLiteral("exec -a installer-step ./") + longSetup
+                                 + QStringLiteral(" 30")});
+    for (QProcess *process : {&disguised, &selfRenamed, &otherArgumentZero})
+        QVERIFY(process->waitForStarted());
+
+    const ProcessSource &system = systemProcesses();
+    QTRY_VERIFY(isProcessRunning(longSetup, system));
+    // The renamed shell shows its new short name, and still is no setup.
+    QByteArray shortName;
+    QTRY_VERIFY(system.readShortName(selfRenamed.processId(), shortName) && shortName == renamed.toUtf8());
+    QVERIFY(!isProcessRunning(renamed, system));
+    QVERIFY(!isProcessRunning(QFileInfo(setupPath).fileName(), system));
+    QVERIFY(!isProcessRunning(QStringLiteral("installer-step"), system));
+
+    for (QProcess *process : {&disguised, &selfRenamed, &otherArgumentZero}) {
+        process->kill();
+        QVERIFY(process->waitForFinished());
+    }
+    QTRY_VERIFY(!isProcessRunning(longSetup, system));
 }
 
 QTEST_GUILESS_MAIN(TestProcessWatch)

@@ -65,6 +65,7 @@ private slots:
     void barWrapsAtItsMaximum();
     void answeringNoKeepsTheWindowWithExitCurrent();
     void setupStartedByOtherMeansKeepsTheBarMoving();
+    void interpreterSetupIsWatchedByItsScript();
 
 private:
     QString setupName() const;
@@ -396,6 +397,44 @@ void TestInstallerWindow::setupStartedByOtherMeansKeepsTheBarMoving()
     QTRY_VERIFY(!isProcessRunning(setupName(), systemProcesses()));
     window.onProgressTimeout();
     QVERIFY(!window.isSetupRunning());
+}
+
+void TestInstallerWindow::interpreterSetupIsWatchedByItsScript()
+{
+    // The setup script handed to a shell: the shell runs under the script's
+    // name, and other shells on the system are not the setup, not even one
+    // whose command string ends in the setup's path.
+    writeSetup();
+    writeFile(QStringLiteral("QuorvelIns.ini"),
+              "SETUPNAME=\"sh " + setupName().toUtf8() + " \\\"stop installer\\\"\"\nSETUPID=0\n");
+    QProcess otherShell;
+    otherShell.setWorkingDirectory(QDir::currentPath());
+    otherShell.start(QStringLiteral("sh"), {QStringLiteral("-c"),
+                                           QStringLiteral("while [ ! -e 'stop other' ]; do sleep 0.05; done; echo ")
+                                               + QDir::current().filePath(setupName())});
+    QVERIFY(otherShell.waitForStarted());
+
+    QuorvelIns window;
+    auto *bar = window.findChild<QProgressBar *>(QStringLiteral("pbarSetup"));
+    startWatched(window);
+    QTRY_COMPARE(logLines().size(), 1);
+    QCOMPARE(logLines().first(), QStringLiteral("start ") + QDir::currentPath() + QStringLiteral(" [stop installer]"));
+    for (int tick = 1; tick <= 2; ++tick) {
+        window.onProgressTimeout();
+        QCOMPARE(bar->value(), tick);
+        QVERIFY(window.isSetupRunning());
+    }
+
+    finishSetup(QStringLiteral("stop installer"));
+    QTRY_VERIFY(!isProcessRunning(setupName(), systemProcesses()));
+    QCOMPARE(otherShell.state(), QProcess::Running);
+    window.onProgressTimeout();
+    QVERIFY(!window.isSetupRunning());
+    window.onProgressTimeout();
+    QCOMPARE(bar->value(), 0);
+
+    writeFile(QStringLiteral("stop other"), "");
+    QVERIFY(otherShell.waitForFinished());
 }
 
 QTEST_MAIN(TestInstallerWindow)

@@ -81,7 +81,7 @@ void MediaPlayer::initPlayer(const QString &filePath)
     buildLayout();
 
     connect(&m_mediaObject, &Phonon::MediaObject::metaDataChanged, this, &MediaPlayer::updateInfo);
-    connect(&m_mediaObject, &Phonon::MediaObject::finished, this, &MediaPlayer::finished);
+    connect(&m_mediaObject, &Phonon::MediaObject::finished, this, &MediaPlayer::onBackendFinished);
     connect(&m_mediaObject, &Phonon::MediaObject::stateChanged, this, &MediaPlayer::stateChanged);
     connect(&m_mediaObject, &Phonon::MediaObject::hasVideoChanged, this,
             &MediaPlayer::hasVideoChanged);
@@ -142,6 +142,7 @@ void MediaPlayer::playFile(const QString &name)
 
 void MediaPlayer::startSource(const QString &fileName)
 {
+    ++m_startCount;
     const QFileInfo file(fileName);
     if (!file.isFile() || !file.isReadable()) {
         // The back end would stop silently on a missing file; report it the
@@ -149,11 +150,13 @@ void MediaPlayer::startSource(const QString &fileName)
         m_mediaObject.stop();
         const QString text = tr("The video file %1 cannot be found.")
                                  .arg(QDir::toNativeSeparators(file.absoluteFilePath()));
-        QMetaObject::invokeMethod(this, [this, text] { reportPlaybackFailure(text); },
-                                  Qt::QueuedConnection);
+        const int start = m_startCount;
+        QMetaObject::invokeMethod(this, [this, text, start] {
+                if (start == m_startCount)
+                    reportPlaybackFailure(text);
+            }, Qt::QueuedConnection);
         return;
     }
-    ++m_startCount;
     m_mediaObject.setCurrentSource(localSource(file.absoluteFilePath()));
     m_mediaObject.play();
     m_startWatch.start();
@@ -172,8 +175,26 @@ void MediaPlayer::onStartTimeout()
 void MediaPlayer::reportPlaybackFailure(const QString &text)
 {
     m_startWatch.stop();
+    if (m_endedStart == m_startCount)
+        return;
     LauncherMessages::current().warning(this, QStringLiteral("Phonon Mediaplayer"), text);
+    endVideo();
+}
+
+void MediaPlayer::endVideo()
+{
+    if (m_endedStart == m_startCount)
+        return;
     finished();
+}
+
+void MediaPlayer::onBackendFinished()
+{
+    // An end reported before the current video has played belongs to the
+    // one before it, which a skip has already ended.
+    if (m_playedStart != m_startCount)
+        return;
+    endVideo();
 }
 
 void MediaPlayer::videoShown()
@@ -184,9 +205,9 @@ void MediaPlayer::videoShown()
 
 void MediaPlayer::skip()
 {
-    const Phonon::State state = m_mediaObject.state();
-    if (state != Phonon::PlayingState && state != Phonon::PausedState
-        && state != Phonon::BufferingState && state != Phonon::LoadingState)
+    // A video that has ended, or whose failure is being reported, has
+    // nothing left to skip; one still loading is ended all the same.
+    if (m_startCount == 0 || m_endedStart == m_startCount || m_mediaObject.state() == Phonon::ErrorState)
         return;
     const qint64 total = m_mediaObject.totalTime();
     if (total > 0)
@@ -200,11 +221,10 @@ void MediaPlayer::skip()
 
 void MediaPlayer::onSkipTimeout()
 {
-    const Phonon::State state = m_mediaObject.state();
-    if (m_skippedStart != m_startCount || state == Phonon::StoppedState || state == Phonon::ErrorState)
+    if (m_skippedStart != m_startCount || m_endedStart == m_startCount)
         return;
     m_mediaObject.stop();
-    finished();
+    endVideo();
 }
 
 void MediaPlayer::leaveFullScreen()
@@ -223,6 +243,7 @@ void MediaPlayer::setVideoWindowVisible(bool visible)
 
 void MediaPlayer::finished()
 {
+    m_endedStart = m_startCount;
     m_startWatch.stop();
     m_skipWatch.stop();
     QApplication::restoreOverrideCursor();
@@ -272,9 +293,14 @@ void MediaPlayer::stateChanged(Phonon::State newState, Phonon::State oldState)
 
     switch (newState) {
     case Phonon::StoppedState:
-        leaveFullScreen();
+        // The back end passes through the stopped state while it loads a
+        // file, before the first frame; only a video that has played ends
+        // its full screen here.
+        if (m_playedStart == m_startCount)
+            leaveFullScreen();
         break;
     case Phonon::PlayingState:
+        m_playedStart = m_startCount;
         m_startWatch.stop();
         if (m_mediaObject.hasVideo())
             setVideoWindowVisible(true);

@@ -66,6 +66,10 @@ protected:
 private:
     void buildLayout();
     void startSource(const QString &fileName);
+    // Ends the current video once: whichever of its ends comes first (the
+    // back end's end, a skip, a failure) runs finished, the others nothing.
+    void endVideo();
+    void onBackendFinished();
     void onStartTimeout();
     void onSkipTimeout();
     void reportPlaybackFailure(const QString &text);
@@ -99,6 +103,8 @@ private:
     QTimer m_skipWatch;
     int m_startCount = 0;   // videos started so far
     int m_skippedStart = 0; // the start that skip() ended
+    int m_playedStart = 0;  // the last start that reached playing
+    int m_endedStart = 0;   // the last start whose end has run finished
     bool m_arrangingVideo = false;
 
     Q_DISABLE_COPY(MediaPlayer)

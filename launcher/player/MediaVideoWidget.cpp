@@ -4,7 +4,9 @@
 
 #include <QDragEnterEvent>
 #include <QKeyEvent>
+#include <QGuiApplication>
 #include <QMimeData>
+#include <QScreen>
 
 
 namespace {
@@ -38,7 +40,21 @@ void MediaVideoWidget::setFullScreen(bool enabled)
     if (inFullScreen() == enabled)
         return;
     if (enabled) {
-        Phonon::VideoWidget::setFullScreen(true);
+        // A surface already in the full-screen state is left as it is, as
+        // Phonon's own switch does.
+        if (windowState() & Qt::WindowFullScreen) {
+            emit fullScreenChanged(enabled);
+            return;
+        }
+        // The surface becomes a window of its own that covers the screen
+        // before it asks for the full-screen state: without a window manager
+        // nobody else enlarges it, and a later resize would drop the state.
+        setWindowFlags((windowFlags() & ~Qt::SubWindow) | Qt::Window);
+        if (QScreen *screen = QGuiApplication::primaryScreen())
+            setGeometry(screen->geometry());
+        setWindowState(windowState() | Qt::WindowFullScreen);
+        show();
+        raise();
     } else {
         setWindowFlags((windowFlags() & ~(Qt::Window | Qt::SubWindow)) | Qt::Widget);
         setWindowState(windowState() & ~Qt::WindowFullScreen);

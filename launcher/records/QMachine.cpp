@@ -18,6 +18,11 @@ QMachine::QMachine(QObject *parent)
 {
 }
 
+void QMachine::keepOnly(const QString &section, const QString &name)
+{
+    m_onlyKey = entryKey(section, name);
+}
+
 bool QMachine::getValue(const QString &section, const QString &name, QString &value,
                         const QString &defaultValue) const
 {
@@ -63,12 +68,25 @@ QDataStream &operator>>(QDataStream &stream, QMachine &machine)
     machine.m_entries.clear();
     quint32 count = 0;
     stream >> count;
+    // A file too short for the entries it announces cannot be read whole,
+    // and would be read to its end for nothing.
+    QIODevice *device = stream.device();
+    if (stream.status() == QDataStream::Ok && device && !device->isSequential()
+        && qint64(count) > device->bytesAvailable() / QMachine::minimumEntryBytes)
+        stream.setStatus(QDataStream::ReadPastEnd);
+    const bool keepAll = machine.m_onlyKey.isEmpty();
     for (quint32 i = 0; i < count && stream.status() == QDataStream::Ok; ++i) {
         QString key;
         QString value;
         stream >> key >> value;
-        if (stream.status() == QDataStream::Ok)
+        if (stream.status() != QDataStream::Ok)
+            break;
+        if (keepAll) {
             machine.m_entries.insert(key, value);
+        } else if (key == machine.m_onlyKey) {
+            machine.m_entries.remove(key);
+            machine.m_entries.insert(key, value);
+        }
     }
     if (stream.status() != QDataStream::Ok)
         machine.m_entries.clear();

@@ -21,12 +21,24 @@ public:
 
     int entryCount() const { return m_entries.size(); }
 
+    // Makes the next reads keep the entry of this section and name only
+    // (the last one of the file, which is the one a lookup finds); every
+    // other entry is read past and dropped. A description may hold any
+    // number of entries, and a lookup of one of them then costs no memory
+    // for the others.
+    void keepOnly(const QString &section, const QString &name);
+
+    // Each entry takes at least this many bytes: the lengths of its key and
+    // of its value.
+    static constexpr qint64 minimumEntryBytes = 8;
+
     static constexpr qint32 classVersion = 1;
 
 private:
     friend QDataStream &operator>>(QDataStream &stream, QMachine &machine);
 
     QMultiMap<QString, QString> m_entries;
+    QString m_onlyKey; // empty: every entry is kept
 
     Q_DISABLE_COPY(QMachine)
 };

@@ -18,6 +18,9 @@ namespace {
 constexpr QDataStream::Version descriptionStreamVersion = QDataStream::Qt_4_8;
 constexpr int projectHeaderSize = 4;
 constexpr int machineIdOffset = 3;
+
+QString machineIdSection() { return QStringLiteral("DESCRIZIONE"); }
+QString machineIdName() { return QStringLiteral("MACHID"); }
 } // namespace
 
 QProject::QProject(QObject *parent)
@@ -102,12 +105,13 @@ int QProject::readMachineFile(const QString &filePath)
     QDataStream stream(&file);
     stream.setVersion(descriptionStreamVersion);
     QMachine machine(this);
+    machine.keepOnly(machineIdSection(), machineIdName());
     stream >> machine;
     file.close();
     if (stream.status() != QDataStream::Ok)
         return 0;
     int id = 0;
-    machine.getInt(QStringLiteral("DESCRIZIONE"), QStringLiteral("MACHID"), id, 0);
+    machine.getInt(machineIdSection(), machineIdName(), id, 0);
     return id;
 }
 

@@ -1,5 +1,7 @@
 #include "LauncherSettings.h"
 
+#include "SettingsFileFormat.h"
+
 #include <QSettings>
 
 namespace LauncherSettings {
@@ -10,14 +12,14 @@ const char *const kOrganisation = "Prevok S.p.A.";
 
 std::unique_ptr<QSettings> openMachineStore()
 {
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::SystemScope,
+    return std::make_unique<QSettings>(SettingsFileFormat::format(), QSettings::SystemScope,
                                        QString::fromLatin1(kOrganisation),
                                        QStringLiteral("QuorvelEnv"));
 }
 
 std::unique_ptr<QSettings> openUserStore()
 {
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+    return std::make_unique<QSettings>(SettingsFileFormat::format(), QSettings::UserScope,
                                        QString::fromLatin1(kOrganisation),
                                        QStringLiteral("Quorvel"));
 }

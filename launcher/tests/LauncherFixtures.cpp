@@ -1,6 +1,7 @@
 #include "LauncherFixtures.h"
 
 #include "startup/LauncherSettings.h"
+#include "startup/SettingsFileFormat.h"
 
 #include <QDataStream>
 #include <QFile>
@@ -8,8 +9,8 @@
 
 SettingsSandbox::SettingsSandbox()
 {
-    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, m_dir.filePath(QStringLiteral("system")));
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.filePath(QStringLiteral("user")));
+    QSettings::setPath(SettingsFileFormat::format(), QSettings::SystemScope, m_dir.filePath(QStringLiteral("system")));
+    QSettings::setPath(SettingsFileFormat::format(), QSettings::UserScope, m_dir.filePath(QStringLiteral("user")));
 }
 
 std::unique_ptr<QSettings> SettingsSandbox::machineStore() const

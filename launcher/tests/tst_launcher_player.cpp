@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QMimeData>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -63,6 +64,9 @@ private slots:
     void noContextMenuAndNoClose();
     void cursorHiddenInFullScreen();
     void droppedFolderAndQueue();
+    void introIsFullScreenFromLoadingToPlaying();
+    void oneFinishedPerVideo_data();
+    void oneFinishedPerVideo();
 
 private:
     QTemporaryDir *m_dir = nullptr;
@@ -335,6 +339,109 @@ void TestPlayerWindow::droppedFolderAndQueue()
     player.handleDrop(&copyFile);
     QCOMPARE(player.currentFile(), folder + QStringLiteral("/c.avi"));
     QCOMPARE(player.mediaObject().queue().size(), 0);
+}
+
+void TestPlayerWindow::introIsFullScreenFromLoadingToPlaying()
+{
+    // The back end passes from loading through stopped and paused to
+    // playing; the intro's surface covers the screen all along.
+    const QString intro = m_dir->filePath(QStringLiteral("introQuorvel.avi"));
+    writeFile(intro, tinyAviVideo(40));
+    writeFile(m_dir->filePath(QStringLiteral("skip.avi")), tinyAviVideo(40));
+    TestPlayer player(3);
+    MediaVideoWidget *video = player.videoWidget();
+    QStringList offScreen;
+    QVector<Phonon::State> states;
+    bool started = false;
+    connect(&player.mediaObject(), &Phonon::MediaObject::stateChanged, &player,
+            [&](Phonon::State newState, Phonon::State) {
+                // Before the intro starts the media object reports its own
+                // set-up; after its first frames the intro may end.
+                if (!started || states.contains(Phonon::PlayingState))
+                    return;
+                states.append(newState);
+                if (!video->inFullScreen() || !video->isVisible() || !(video->windowState() & Qt::WindowFullScreen)
+                    || video->geometry() != QGuiApplication::primaryScreen()->geometry())
+                    offScreen << QStringLiteral("state %1: window %2 visible %3 state %4 %5x%6")
+                                     .arg(newState).arg(video->inFullScreen()).arg(video->isVisible())
+                                     .arg(int(video->windowState())).arg(video->width()).arg(video->height());
+            });
+    player.initPlayer(intro);
+    started = true;
+    QVERIFY(video->inFullScreen());
+    QVERIFY(video->isVisible());
+    QCOMPARE(video->geometry(), QGuiApplication::primaryScreen()->geometry());
+
+    QTRY_VERIFY_WITH_TIMEOUT(states.contains(Phonon::PlayingState), playTimeoutMs);
+    QVERIFY(states.contains(Phonon::StoppedState));
+    QVERIFY(video->inFullScreen());
+    QVERIFY(video->isVisible());
+    QCOMPARE(dockCount(player), 0);
+    QVERIFY2(offScreen.isEmpty(), qPrintable(offScreen.join(QLatin1Char(' '))));
+
+    // Esc still reaches the intro and ends it; full screen ends with it.
+    QTest::keyClick(video, Qt::Key_Escape);
+    QTRY_COMPARE_WITH_TIMEOUT(dockCount(player), 1, 3000);
+    QVERIFY(!video->inFullScreen());
+}
+
+void TestPlayerWindow::oneFinishedPerVideo_data()
+{
+    QTest::addColumn<QString>("end");
+    QTest::newRow("natural end") << QStringLiteral("natural");
+    QTest::newRow("Esc") << QStringLiteral("esc");
+    QTest::newRow("skip") << QStringLiteral("skip");
+    QTest::newRow("full-screen switches") << QStringLiteral("switch");
+    QTest::newRow("playback error") << QStringLiteral("error");
+}
+
+void TestPlayerWindow::oneFinishedPerVideo()
+{
+    QFETCH(QString, end);
+    const bool natural = end == QLatin1String("natural");
+    const QString intro = m_dir->filePath(QStringLiteral("introQuorvel.avi"));
+    const QString replacement = m_dir->filePath(QStringLiteral("skip.avi"));
+    if (end == QLatin1String("error")) {
+        writeFile(intro, QByteArray(4096, '\x5A'));
+        writeFile(replacement, QByteArray(4096, '\x5A'));
+    } else {
+        writeFile(intro, tinyAviVideo(natural ? 5 : 300));
+        writeFile(replacement, tinyAviVideo(natural ? 5 : 300));
+    }
+
+    TestPlayer player(3);
+    player.initPlayer(intro);
+    auto endVideo = [&] {
+        QTRY_COMPARE_WITH_TIMEOUT(player.mediaObject().state(), Phonon::PlayingState, playTimeoutMs);
+        QTRY_VERIFY(player.mediaObject().totalTime() > 0);
+        if (end == QLatin1String("esc")) {
+            QTest::keyClick(player.videoWidget(), Qt::Key_Escape);
+        } else if (end == QLatin1String("skip")) {
+            player.skip();
+        } else {
+            // Each switch that shows the surface anew ends the video; a
+            // double click and Alt+Return in a row end it only once.
+            QTest::mouseDClick(player.videoWidget(), Qt::LeftButton);
+            player.videoWidget()->fullScreenAction()->trigger();
+        }
+    };
+    const int waitMs = MediaPlayer::startTimeoutMs + playTimeoutMs;
+    if (!natural && end != QLatin1String("error"))
+        endVideo();
+    QTRY_VERIFY_WITH_TIMEOUT(dockCount(player) >= 1, waitMs);
+    QVERIFY(player.introHandled());
+    QCOMPARE(player.currentFile(), replacement);
+    if (!natural) {
+        QTest::qWait(MediaPlayer::skipEndDelayMs * 3);
+        QCOMPARE(dockCount(player), 1);
+    }
+
+    if (!natural && end != QLatin1String("error"))
+        endVideo();
+    QTRY_COMPARE_WITH_TIMEOUT(dockCount(player), 2, waitMs);
+    QTest::qWait(1000);
+    QCOMPARE(dockCount(player), 2);
+    QCOMPARE(m_messages->boxes.size(), end == QLatin1String("error") ? 2 : 0);
 }
 
 QTEST_MAIN(TestPlayerWindow)

@@ -1,5 +1,6 @@
 #include "LauncherFixtures.h"
 #include "records/QMacXml.h"
+#include "records/QMachine.h"
 #include "records/QProject.h"
 
 #include <QDataStream>
@@ -16,7 +17,9 @@ private slots:
     void machineFileIds();
     void macXmlFileIds_data();
     void macXmlFileIds();
-    void deepNestingIsUnreadable();
+    void nestingGuardOnlyCountsDepth_data();
+    void nestingGuardOnlyCountsDepth();
+    void manyEntriesCostNoMemory();
     void fileTypeSelectsReader();
 
 private:
@@ -148,20 +151,103 @@ void TestRecords::macXmlFileIds()
     }
 }
 
-void TestRecords::deepNestingIsUnreadable()
+void TestRecords::nestingGuardOnlyCountsDepth_data()
 {
-    // Nested far beyond what the document parser survives, and then just
-    // within the depth the launcher accepts.
-    const int tooDeep = 50000;
-    QString xml = QStringLiteral("<BODY><MACUID>7</MACUID>");
-    xml += QStringLiteral("<a>").repeated(tooDeep) + QStringLiteral("</a>").repeated(tooDeep);
-    xml += QStringLiteral("</BODY>");
-    QCOMPARE(machineIdFromXml(xml), 0);
+    QTest::addColumn<QString>("xml");
+    QTest::addColumn<int>("id");
 
-    const int deepButFine = 900;
-    QString fine = QStringLiteral("<a>").repeated(deepButFine) + QStringLiteral("<BODY><MACUID>7</MACUID></BODY>")
-        + QStringLiteral("</a>").repeated(deepButFine);
-    QCOMPARE(machineIdFromXml(fine), 7);
+    const QString body = QStringLiteral("<BODY><MACUID>7</MACUID></BODY>");
+    auto nested = [&body](int levels, const QString &open, const QString &close) -> QString {
+        return open.repeated(levels - 1) + body + close.repeated(levels - 1);
+    };
+    // BODY is the deepest element that opens a level; MACUID one more.
+    QTest::newRow("depth 999") << nested(998, QStringLiteral("<a>"), QStringLiteral("</a>")) << 7;
+    QTest::newRow("depth 1000") << nested(999, QStringLiteral("<a>"), QStringLiteral("</a>")) << 7;
+    QTest::newRow("depth 1001") << nested(1000, QStringLiteral("<a>"), QStringLiteral("</a>")) << 0;
+    QTest::newRow("depth 200000") << nested(200000, QStringLiteral("<a>"), QStringLiteral("</a>")) << 0;
+    QTest::newRow("depth 200000, prefixed, XML 1.1")
+        << QStringLiteral("<?xml version=\"1.1\"?>") + nested(200000, QStringLiteral("<q:a>"), QStringLiteral("</q:a>"))
+        << 0;
+    QTest::newRow("wide rather than deep")
+        << QStringLiteral("<M>") + QStringLiteral("<a/><b x='1'></b>").repeated(20000) + body + QStringLiteral("</M>")
+        << 7;
+
+    // Documents a reader without namespace processing takes, whatever their
+    // prefixes and version.
+    QTest::newRow("undeclared attribute prefix")
+        << QStringLiteral("<MAC xsi:noNamespaceSchemaLocation=\"mac.xsd\">") + body + QStringLiteral("</MAC>") << 7;
+    QTest::newRow("prefixed root element")
+        << QStringLiteral("<q:MAC q:ver=\"2\">") + body + QStringLiteral("</q:MAC>") << 7;
+    QTest::newRow("XML 1.1 declaration")
+        << QStringLiteral("<?xml version=\"1.1\" encoding=\"UTF-8\"?><MAC>") + body + QStringLiteral("</MAC>") << 7;
+    // Markup whose brackets are no elements must not count as levels.
+    const QString noise = QStringLiteral("<!-- <a><a><a> --><![CDATA[<a><a>]]><?pi <a> ?><e t=\"x/>\" u='>'/>");
+    QTest::newRow("comments, CDATA, instructions, quoted brackets")
+        << QStringLiteral("<!DOCTYPE a [<!ELEMENT a ANY><!ENTITY lt2 \"<a>\">]>")
+               + nested(999, QStringLiteral("<a>") + noise, QStringLiteral("</a>"))
+        << 7;
+    // Stray end tags give no room for deeper nesting further on.
+    QTest::newRow("stray end tags before deep nesting")
+        << QStringLiteral("</a>").repeated(5000) + nested(5000, QStringLiteral("<a>"), QStringLiteral("</a>")) << 0;
+}
+
+void TestRecords::nestingGuardOnlyCountsDepth()
+{
+    QFETCH(QString, xml);
+    QFETCH(int, id);
+    QCOMPARE(machineIdFromXml(xml), id);
+    // The same document read from a description file.
+    const QString path = m_dir.filePath(QStringLiteral("nested.xml"));
+    writeFile(path, macXmlFile(1, xml));
+    RecordingMessages messages;
+    QProject project;
+    QCOMPARE(project.readMacXmlFile(path), id);
+    QVERIFY(messages.boxes.isEmpty());
+}
+
+void TestRecords::manyEntriesCostNoMemory()
+{
+    const QString key = QStringLiteral("[DESCRIZIONE] MACHID");
+    // A million empty entries around two MACHID entries: the last one counts.
+    QByteArray bytes = bigEndian32(1) + bigEndian32(1000002);
+    const QByteArray empty(8, '\0');
+    const QByteArray emptyEntries = empty.repeated(500000);
+    auto entry = [](const QString &k, const QString &v) -> QByteArray {
+        QByteArray b;
+        QDataStream stream(&b, QIODevice::WriteOnly);
+        stream << k << v;
+        return b;
+    };
+    bytes += emptyEntries + entry(key, QStringLiteral("5")) + emptyEntries + entry(key, QStringLiteral("9"));
+    const QString path = m_dir.filePath(QStringLiteral("many.mac"));
+    writeFile(path, bytes);
+
+    RecordingMessages messages;
+    QProject project;
+    QCOMPARE(project.readMachineFile(path), 9);
+
+    // Read for the machine id, a description keeps that entry alone.
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QDataStream stream(&file);
+    QMachine machine;
+    machine.keepOnly(QStringLiteral("DESCRIZIONE"), QStringLiteral("MACHID"));
+    stream >> machine;
+    QCOMPARE(stream.status(), QDataStream::Ok);
+    QCOMPARE(machine.entryCount(), 1);
+    int id = 0;
+    QVERIFY(machine.getInt(QStringLiteral("DESCRIZIONE"), QStringLiteral("MACHID"), id, 0));
+    QCOMPARE(id, 9);
+
+    // 4294967295 entries promised, 64 MiB of zero bytes given (a sparse
+    // file): far fewer entries than promised, so the file is unreadable.
+    QFile sparse(m_dir.filePath(QStringLiteral("sparse.mac")));
+    QVERIFY(sparse.open(QIODevice::WriteOnly));
+    sparse.write(bigEndian32(1) + bigEndian32(0xFFFFFFFF));
+    QVERIFY(sparse.resize(sparse.size() + 64 * 1024 * 1024));
+    sparse.close();
+    QCOMPARE(project.readMachineFile(sparse.fileName()), 0);
+    QVERIFY(messages.boxes.isEmpty());
 }
 
 void TestRecords::fileTypeSelectsReader()
