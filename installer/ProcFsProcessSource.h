@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProcFsReader.h"
 #include "ProcessSource.h"
 
 #include <QByteArray>
@@ -16,9 +17,7 @@ public:
     bool readCommandLine(qint64 pid, QByteArray &args) const override;
 
 private:
-    bool readEntry(qint64 pid, const char *entry, QByteArray &content) const;
-
-    QByteArray m_root;
+    ProcFsReader m_reader;
 };
 
 // The process table of the running system.
