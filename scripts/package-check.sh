@@ -28,6 +28,7 @@ declare -A expected=(
   [QuorvelEnv]=$(version_of kLauncher)
   [QuorvelIns]=$(version_of kInstaller)
   [ctrlsim]=$(version_of kSimulator)
+  [brenlow-snap]=$(version_of kSnapshot)
 )
 
 shopt -s nullglob
