@@ -8,7 +8,8 @@
 bool installItalianSystemTexts(QCoreApplication *application)
 {
     auto *translator = new QTranslator(application);
-    if (!translator->load(QLocale(QLocale::Italian), QStringLiteral("qtbase"), QStringLiteral("_"),
+    // "qt_it" gathers the catalogues of every Qt module the programs use.
+    if (!translator->load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qt"), QStringLiteral("_"),
                           QLibraryInfo::location(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return false;

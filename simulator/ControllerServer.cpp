@@ -1,6 +1,8 @@
 #include "ControllerServer.h"
 
+#include "ReplaySession.h"
 #include "ScreenEncoder.h"
+#include "StreamRecording.h"
 #include "StatsSession.h"
 
 #include <QTcpServer>
@@ -58,6 +60,7 @@ ControllerServer::~ControllerServer()
 {
     // Sessions go first, while the panel they encode from still exists.
     qDeleteAll(QList<ScreenSession *>(m_screenSessions));
+    qDeleteAll(QList<ReplaySession *>(m_replaySessions));
     qDeleteAll(QList<StatsSession *>(m_statsSessions));
 }
 
@@ -66,6 +69,22 @@ bool ControllerServer::Start(QString *error, int *exitCode)
     if (!m_keyLog.Open(m_options.keyLog, error)) {
         *exitCode = kExitBadCommandLine;
         return false;
+    }
+    if (!m_options.replayFile.isEmpty()) {
+        // The whole recording is read through once, so a damaged one is
+        // refused here and not halfway through a console's replay.
+        StreamRecording::Summary summary;
+        if (!RecordingReader::Check(m_options.replayFile, &summary, error)) {
+            *error = QStringLiteral("cannot replay: %1").arg(*error);
+            *exitCode = kExitBadRecording;
+            return false;
+        }
+        Note(QStringLiteral("replaying %1: %2 bytes in %3 reads over %4 s, recorded from %5")
+                 .arg(m_options.replayFile)
+                 .arg(summary.bytes)
+                 .arg(summary.records)
+                 .arg(double(summary.lastMicros) / 1e6, 0, 'f', 3)
+                 .arg(summary.header.address));
     }
     const struct {
         QTcpServer *server;
@@ -88,7 +107,10 @@ bool ControllerServer::Start(QString *error, int *exitCode)
         m_statsServer->close();
         return false;
     }
-    m_rateTimer->start(m_options.rateMs);
+    // A replaying controller shows the recorded panel only; its own panel
+    // never goes out, so it is not redrawn either.
+    if (m_options.replayFile.isEmpty())
+        m_rateTimer->start(m_options.rateMs);
     m_statsTimer->start(m_options.statsMs);
     return true;
 }
@@ -140,12 +162,17 @@ void ControllerServer::Note(const QString &text) const
 void ControllerServer::OnScreenConnection()
 {
     while (QTcpSocket *socket = m_screenServer->nextPendingConnection()) {
-        if (m_screenSessions.size() >= m_options.maxConnections) {
+        const int connected = m_screenSessions.size() + m_replaySessions.size();
+        if (connected >= m_options.maxConnections) {
             Note(QStringLiteral("screen: refusing %1, %2 consoles already connected")
                      .arg(socket->peerAddress().toString())
-                     .arg(m_screenSessions.size()));
+                     .arg(connected));
             socket->abort();
             socket->deleteLater();
+            continue;
+        }
+        if (!m_options.replayFile.isEmpty()) {
+            StartReplay(socket);
             continue;
         }
         // Redraw the console count first, so the newcomer's first full panel
@@ -178,6 +205,36 @@ void ControllerServer::OnScreenConnection()
                  .arg(session->PeerName())
                  .arg(m_screenSessions.size()));
     }
+}
+
+void ControllerServer::StartReplay(QTcpSocket *socket)
+{
+    auto *session = new ReplaySession(socket, m_options.replayFile, m_options.replaySpeed, m_options.replayLoop, this);
+    m_replaySessions.append(session);
+    // Keys are logged as from a live controller; the recorded panel cannot
+    // answer them, so a refresh request changes nothing either.
+    connect(session, &ReplaySession::KeyMessageReceived, this,
+            [this](quint8 flags, quint8 code) { m_keyLog.Write(flags, code); });
+    connect(session, &ReplaySession::BytesReceived, this,
+            [this](qint64 bytes) { m_statistics.CountReceived(bytes, 1); });
+    connect(session, &ReplaySession::BytesSent, this,
+            [this](qint64 bytes, int writes) { m_statistics.CountSent(bytes, writes); });
+    connect(session, &ReplaySession::ReplayFailed, this, [this, session](const QString &reason) {
+        Note(QStringLiteral("screen %1: replay stopped: %2").arg(session->PeerName(), reason));
+    });
+    connect(session, &ReplaySession::Finished, this, [this, session] {
+        m_replaySessions.removeOne(session);
+        session->deleteLater();
+        Note(QStringLiteral("screen: console %1 left (%2 connected)")
+                 .arg(session->PeerName())
+                 .arg(m_replaySessions.size()));
+    });
+    Note(QStringLiteral("screen: console %1 connected, replaying (%2 connected)")
+             .arg(session->PeerName())
+             .arg(m_replaySessions.size()));
+    QString error;
+    if (!session->Start(&error))
+        Note(QStringLiteral("screen %1: replay failed: %2").arg(session->PeerName(), error));
 }
 
 void ControllerServer::OnStatsConnection()

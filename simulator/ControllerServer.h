@@ -13,6 +13,7 @@
 
 class QTcpServer;
 class QTimer;
+class ReplaySession;
 class StatsSession;
 
 // One simulated controller: its screen service, which streams the panel to
@@ -39,6 +40,7 @@ public:
     void SetClock(const Clock &clock);
 
     QList<ScreenSession *> ScreenSessions() const { return m_screenSessions; }
+    QList<ReplaySession *> ReplaySessions() const { return m_replaySessions; }
     int StatsSessionCount() const { return m_statsSessions.size(); }
     const ControllerPanel &Panel() const { return m_panel; }
 
@@ -48,6 +50,7 @@ public:
 
 private:
     void OnScreenConnection();
+    void StartReplay(QTcpSocket *socket);
     void OnStatsConnection();
     void OnKeyMessage(ScreenSession *session, quint8 flags, quint8 code);
     void OnRateTick();
@@ -69,6 +72,7 @@ private:
     QTimer *m_statsTimer;
     QList<ScreenSession *> m_screenSessions;
     QList<StatsSession *> m_statsSessions;
+    QList<ReplaySession *> m_replaySessions;
     Clock m_clock;
     bool m_redrawScheduled = false;
     quint32 m_sessionSerial = 0;

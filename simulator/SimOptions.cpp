@@ -98,10 +98,18 @@ ParseOutcome ParseSimOptions(const QStringList &arguments, SimOptions *options, 
         QStringLiteral("Consoles served at once per service, default 64."), QStringLiteral("N"));
     const QCommandLineOption quiet(QStringLiteral("quiet"),
         QStringLiteral("No connection notes on standard error."));
+    const QCommandLineOption replay(QStringLiteral("replay"),
+        QStringLiteral("Serve a recording of a screen stream (brenlow-snap --record) instead of the panel."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption replaySpeed(QStringLiteral("replay-speed"),
+        QStringLiteral("Replay faster (2) or slower (0.5) than recorded, 0.01 to 100; default 1."),
+        QStringLiteral("X"));
+    const QCommandLineOption replayLoop(QStringLiteral("replay-loop"),
+        QStringLiteral("Start the recording again when it ends."));
 
     parser.addOptions({help, version, address, allowAny, format, layout, chip, revision, rate, statsRate,
                        keyLog, screenPort, statsPort, split, seed, invalidKind, badLine, closeAfter,
-                       stallAfter, flood, maxConnections, quiet});
+                       stallAfter, flood, maxConnections, quiet, replay, replaySpeed, replayLoop});
 
     if (!parser.parse(arguments)) {
         *message = parser.errorText();
@@ -174,6 +182,25 @@ ParseOutcome ParseSimOptions(const QStringList &arguments, SimOptions *options, 
     result.splitWrites = parser.isSet(split);
     result.flood = parser.isSet(flood);
     result.quiet = parser.isSet(quiet);
+    result.replayFile = parser.value(replay);
+    result.replayLoop = parser.isSet(replayLoop);
+    if (parser.isSet(replay) && result.replayFile.isEmpty()) {
+        *message = QStringLiteral("--replay: the file name is empty");
+        return ParseOutcome::Error;
+    }
+    if (!parser.isSet(replay) && (parser.isSet(replaySpeed) || result.replayLoop)) {
+        *message = QStringLiteral("--replay-speed and --replay-loop need --replay");
+        return ParseOutcome::Error;
+    }
+    if (parser.isSet(replaySpeed)) {
+        bool ok = false;
+        const QString text = parser.value(replaySpeed);
+        result.replaySpeed = text.toDouble(&ok);
+        if (!ok || !(result.replaySpeed >= 0.01 && result.replaySpeed <= 100)) {
+            *message = QStringLiteral("--replay-speed: expected a number from 0.01 to 100, got \"%1\"").arg(text);
+            return ParseOutcome::Error;
+        }
+    }
     *options = result;
     return ParseOutcome::Run;
 }

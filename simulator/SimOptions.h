@@ -13,6 +13,7 @@ constexpr quint16 kDefaultStatsPort = 16737;
 constexpr int kExitBadCommandLine = 2;
 constexpr int kExitPortInUse = 3;
 constexpr int kExitCannotListen = 4;
+constexpr int kExitBadRecording = 5;
 
 // Everything the command line sets. Counts of -1 mean the fault mode is off.
 struct SimOptions
@@ -37,6 +38,9 @@ struct SimOptions
     bool flood = false;
     int maxConnections = 64;
     bool quiet = false;
+    QString replayFile;             // empty: serve the live panel
+    double replaySpeed = 1.0;
+    bool replayLoop = false;
 };
 
 enum class ParseOutcome { Run, Help, Version, Error };

@@ -40,6 +40,9 @@ const Program kPrograms[] = {
 #ifdef BRENLOW_PATH
     {"Brenlow", BRENLOW_PATH, ProgramVersions::kConsole},
 #endif
+#ifdef BRENLOW_SNAP_PATH
+    {"brenlow-snap", BRENLOW_SNAP_PATH, ProgramVersions::kSnapshot},
+#endif
 #ifdef QUORVELENV_PATH
     {"QuorvelEnv", QUORVELENV_PATH, ProgramVersions::kLauncher},
 #endif

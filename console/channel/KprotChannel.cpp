@@ -1,12 +1,19 @@
 #include "KprotChannel.h"
 
 #include "KprotListener.h"
+#include "StreamSocket.h"
 #include "UserMessages.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QHostInfo>
 #include <QList>
-#include <QTcpSocket>
+#include <QSocketNotifier>
 #include <QTimer>
+#include <QtEndian>
+
+#include <cerrno>
+#include <memory>
 
 namespace {
 
@@ -15,9 +22,23 @@ namespace {
 int g_waitDepth = 0;
 QList<QPointer<CKprotChannel>> g_heldChannels;
 
+// How often a send to a controller that shut down its side looks for the
+// controller's acknowledgement.
+constexpr int kAcknowledgePollMs = 1;
+
 QString Text(const char *utf8)
 {
     return QString::fromUtf8(utf8);
+}
+
+// Digits and dots only: meant as an address, never as a host name.
+bool LooksNumeric(const QString &host)
+{
+    for (const QChar c : host) {
+        if (!c.isDigit() && c != QLatin1Char('.'))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -30,11 +51,7 @@ CKprotChannel::CKprotChannel(QObject *parent)
 CKprotChannel::~CKprotChannel()
 {
     m_receiveBuffer.clear();
-    if (m_socket) {
-        m_socket->disconnect(this);
-        m_socket->abort();
-        delete m_socket;
-    }
+    DropSocket(false);
 }
 
 bool CKprotChannel::IsAnyOperationWaiting()
@@ -45,49 +62,95 @@ bool CKprotChannel::IsAnyOperationWaiting()
 void CKprotChannel::Open(const QString &host, CKprotListener *listener, quint16 port)
 {
     m_listener = listener;
+    DropSocket(false);
+    m_readEnded = false;
 
-    delete m_socket;
-    m_socket = new QTcpSocket(this);
-
-    // A dotted address is taken as it is; anything else is resolved as a name.
-    m_socket->connectToHost(host, port);
-    const bool finished = WaitFor([this] {
-        if (!m_socket)
-            return true;
-        const auto state = m_socket->state();
-        return state == QAbstractSocket::ConnectedState
-            || state == QAbstractSocket::UnconnectedState;
-    }, kConnectTimeoutMs);
-
-    if (!finished || !m_socket || m_socket->state() != QAbstractSocket::ConnectedState) {
-        // The system socket itself is made inside the connect; running out
-        // of sockets is a failure to create the channel, not to connect.
-        const bool notCreated = m_socket && m_socket->error() == QAbstractSocket::SocketResourceError;
-        if (m_socket)
-            m_socket->abort();
-        delete m_socket;
-        m_socket = nullptr;
-        ShowMessage(Text(notCreated ? "Fallita creazione canale KPROT" : "Fallita connessione a host KPROT"),
-                    MessageIcon::Error);
+    const int fd = StreamSocket::Create();
+    if (fd < 0) {
+        ShowMessage(Text("Fallita creazione canale KPROT"), MessageIcon::Error);
         return;
     }
+    m_fd = fd;
+    m_writeNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Write, this);
+    m_writeNotifier->setEnabled(false);
+    connect(m_writeNotifier, &QSocketNotifier::activated, this, &CKprotChannel::OnWriteActivated);
 
+    // The name lookup and the connect share one time limit.
+    QPointer<CKprotChannel> self(this);
+    QElapsedTimer clock;
+    clock.start();
+    quint32 address = 0;
+    bool connected = Resolve(host, &address, kConnectTimeoutMs);
+    if (!self)
+        return;
+    if (connected)
+        connected = Connect(address, port, int(qMax<qint64>(1, kConnectTimeoutMs - clock.elapsed())));
+    if (!self)
+        return;
+
+    if (!connected) {
+        DropSocket(false);
+        ShowMessage(Text("Fallita connessione a host KPROT"), MessageIcon::Error);
+        return;
+    }
     m_host = host;
-    // The socket holds only a few blocks ahead of the listener: a controller
-    // that sends faster than the console decodes is held back by TCP itself
-    // instead of piling its stream up in the console's memory.
-    m_socket->setReadBufferSize(kSocketBufferBlocks * kReadBlockSize);
-    // Notifications are posted, never handled inside the socket's own signal:
-    // the listener may show a message box, whose event loop could close and
-    // free the socket while the socket is still in the middle of its work.
-    connect(m_socket, &QTcpSocket::readyRead, this, &CKprotChannel::ScheduleRead);
-    connect(m_socket, &QTcpSocket::disconnected, this, &CKprotChannel::OnPeerClosed);
-    connect(m_socket, &QAbstractSocket::errorOccurred, this,
-            [this](QAbstractSocket::SocketError error) { OnSocketError(error); });
+    WatchReads();
+}
 
-    // Bytes that came with the connection, before the notifications were wired.
-    if (m_socket->bytesAvailable() > 0)
-        ScheduleRead();
+bool CKprotChannel::Resolve(const QString &host, quint32 *address, int timeoutMs)
+{
+    if (StreamSocket::ParseDottedAddress(host, address))
+        return true;
+    // A mistyped address ("192.168.1") is refused, not guessed at.
+    if (host.isEmpty() || LooksNumeric(host))
+        return false;
+
+    // The lookup runs beside the user-interface thread; a name server that
+    // never answers costs the connect time limit, not a hung console.
+    struct Lookup
+    {
+        bool finished = false;
+        QHostInfo result;
+    };
+    const auto lookup = std::make_shared<Lookup>();
+    const int id = QHostInfo::lookupHost(host, this, [this, lookup](const QHostInfo &info) {
+        lookup->result = info;
+        lookup->finished = true;
+        if (m_wake)
+            m_wake->quit();
+    });
+    if (!WaitFor([lookup] { return lookup->finished; }, timeoutMs)) {
+        QHostInfo::abortHostLookup(id);
+        return false;
+    }
+    const auto addresses = lookup->result.addresses();
+    for (const QHostAddress &candidate : addresses) {
+        if (candidate.protocol() == QAbstractSocket::IPv4Protocol) {
+            *address = qToBigEndian(candidate.toIPv4Address());
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CKprotChannel::Connect(quint32 address, quint16 port, int timeoutMs)
+{
+    const int started = StreamSocket::StartConnect(m_fd, address, port);
+    if (started <= 0)
+        return started == 0;
+
+    int result = 1;
+    const bool finished = WaitFor([this, &result] {
+        if (m_fd < 0) {
+            result = -1;
+            return true;
+        }
+        result = StreamSocket::ConnectResult(m_fd);
+        if (result == 1)
+            m_writeNotifier->setEnabled(true);
+        return result != 1;
+    }, timeoutMs);
+    return finished && result == 0;
 }
 
 void CKprotChannel::SendBytes(const char *data, int length)
@@ -95,76 +158,154 @@ void CKprotChannel::SendBytes(const char *data, int length)
     if (!IsOpen())
         return;
 
+    const QString failure = Text("Errore trasmissione canale KPROT");
     // The idle processing runs while this channel waits; a send it issues on
-    // the same connection would interleave bytes, so it fails instead.
-    if (m_waiting || !m_socket || m_socket->state() != QAbstractSocket::ConnectedState) {
-        ShowMessage(Text("Errore trasmissione canale KPROT"), MessageIcon::Exclamation);
+    // the same connection would interleave bytes, so it fails instead. A
+    // connection dropped after an earlier failure sends nothing more.
+    if (m_waiting || m_fd < 0) {
+        ShowMessage(failure, MessageIcon::Exclamation);
         return;
     }
+    if (length <= 0)
+        return;
 
-    const qint64 accepted = m_socket->write(data, length);
-    bool complete = accepted == length;
-    if (complete) {
-        complete = WaitFor([this] {
-            return !m_socket || m_socket->bytesToWrite() == 0
-                || m_socket->state() != QAbstractSocket::ConnectedState;
-        }, kSendTimeoutMs);
-        complete = complete && m_socket && m_socket->bytesToWrite() == 0
-            && m_socket->state() == QAbstractSocket::ConnectedState;
-    }
-    if (!complete)
-        ShowMessage(Text("Errore trasmissione canale KPROT"), MessageIcon::Exclamation);
+    // A controller that shut down its sending side may still read, or may
+    // be gone altogether; only its acknowledgement tells the two apart, so
+    // after its shutdown a send waits until the controller took the bytes.
+    const bool confirm = StreamSocket::PeerShutDown(m_fd);
+    qint64 written = 0;
+    bool failed = false;
+    const auto step = [&] {
+        if (m_fd < 0) {
+            failed = true;
+            return true;
+        }
+        while (written < length) {
+            const qint64 taken = StreamSocket::Send(m_fd, data + written, length - written);
+            if (taken < 0) {
+                failed = true;
+                return true;
+            }
+            if (taken == 0) {
+                // The kernel is full: the rest waits here, in the caller's
+                // bytes, until the controller reads.
+                m_writeNotifier->setEnabled(true);
+                return false;
+            }
+            written += taken;
+        }
+        if (!confirm)
+            return true;
+        if (StreamSocket::TakeError(m_fd) != 0 || !StreamSocket::Connected(m_fd)) {
+            failed = true;
+            return true;
+        }
+        return StreamSocket::Unacknowledged(m_fd) == 0;
+    };
+
+    QPointer<CKprotChannel> self(this);
+    const bool finished = WaitFor(step, m_sendTimeoutMs, confirm ? kAcknowledgePollMs : 0);
+    if (!self || (finished && !failed))
+        return;
+
+    // What the kernel still holds of this send must never reach the
+    // controller after the failure is reported: the connection is reset,
+    // which drops those bytes, before the operator hears of it. When the
+    // kernel took none of them, the connection closes in the usual way and
+    // the keys sent before, which counted as sent, still reach the
+    // controller should it read again.
+    DropSocket(written > 0);
+    ShowMessage(failure, MessageIcon::Exclamation);
 }
 
 void CKprotChannel::Close()
 {
     if (!IsOpen())
         return;
-    if (m_socket) {
-        m_socket->disconnect(this);
-        m_socket->abort();
-        m_socket->deleteLater();
-        m_socket = nullptr;
-    }
+    DropSocket(false);
     m_host.clear();
 }
 
-bool CKprotChannel::WaitFor(const std::function<bool()> &done, int timeoutMs)
+void CKprotChannel::WatchReads()
 {
-    if (done())
+    m_readNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
+    connect(m_readNotifier, &QSocketNotifier::activated, this, &CKprotChannel::OnReadActivated);
+}
+
+void CKprotChannel::DropSocket(bool abort)
+{
+    delete m_readNotifier;
+    m_readNotifier = nullptr;
+    delete m_writeNotifier;
+    m_writeNotifier = nullptr;
+    if (m_fd >= 0) {
+        if (abort)
+            StreamSocket::Abort(m_fd);
+        else
+            StreamSocket::Close(m_fd);
+    }
+    m_fd = -1;
+    m_readEnded = true;
+}
+
+void CKprotChannel::OnWriteActivated()
+{
+    // A writable socket stays writable: the notifier is armed again only by
+    // an operation that still waits for room.
+    m_writeNotifier->setEnabled(false);
+    if (m_wake)
+        m_wake->quit();
+}
+
+void CKprotChannel::OnReadActivated()
+{
+    // Bytes stay readable until they are read, so the notifier rests until
+    // this notification has been delivered.
+    m_readNotifier->setEnabled(false);
+    ScheduleRead();
+}
+
+bool CKprotChannel::WaitFor(const std::function<bool()> &step, int timeoutMs, int pollMs)
+{
+    if (step())
         return true;
 
+    QPointer<CKprotChannel> self(this);
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
     connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    const auto wake = [&loop, &done] {
-        if (done())
-            loop.quit();
-    };
-    const QList<QMetaObject::Connection> wakers = {
-        connect(m_socket, &QAbstractSocket::connected, &loop, wake),
-        connect(m_socket, &QAbstractSocket::stateChanged, &loop, wake),
-        connect(m_socket, &QAbstractSocket::errorOccurred, &loop, wake),
-        connect(m_socket, &QIODevice::bytesWritten, &loop, wake),
-    };
+    QTimer poll;
+    if (pollMs > 0) {
+        connect(&poll, &QTimer::timeout, &loop, &QEventLoop::quit);
+        poll.start(pollMs);
+    }
+    connect(this, &QObject::destroyed, &loop, &QEventLoop::quit);
 
     // Painting, timers and the idle processing go on; input waits.
+    QEventLoop *outerWake = m_wake;
+    m_wake = &loop;
     ++g_waitDepth;
     m_waiting = true;
     deadline.start(timeoutMs);
-    while (!done() && deadline.isActive())
+    bool done = false;
+    while (!done && deadline.isActive()) {
         loop.exec(QEventLoop::ExcludeUserInputEvents);
-    m_waiting = false;
+        if (!self)
+            break;
+        done = step();
+    }
     --g_waitDepth;
+    if (self) {
+        m_waiting = false;
+        m_wake = outerWake;
+        if (m_writeNotifier)
+            m_writeNotifier->setEnabled(false);
+    }
 
-    for (const auto &c : wakers)
-        disconnect(c);
-
-    const bool result = done();
     if (g_waitDepth == 0)
         ReleaseHeldNotifications();
-    return result;
+    return self && done;
 }
 
 void CKprotChannel::ReleaseHeldNotifications()
@@ -182,6 +323,9 @@ void CKprotChannel::ScheduleRead()
     if (m_readScheduled)
         return;
     m_readScheduled = true;
+    // Posted, never handled inside the notifier's own signal: the listener
+    // may show a message box, whose event loop could close and free the
+    // channel and its notifier.
     QMetaObject::invokeMethod(this, [this] {
         m_readScheduled = false;
         OnReadable();
@@ -199,56 +343,50 @@ void CKprotChannel::OnReadable()
     DeliverReadNotification();
 }
 
-void CKprotChannel::OnPeerClosed()
-{
-    m_peerClosed = true;
-    ScheduleRead();
-}
-
-void CKprotChannel::OnSocketError(int error)
-{
-    // The peer's orderly close arrives as disconnected(); errors during a
-    // connect or a send are reported by those operations themselves.
-    if (error == QAbstractSocket::RemoteHostClosedError || m_waiting)
-        return;
-    m_readErrorPending = true;
-    ScheduleRead();
-}
-
 void CKprotChannel::DeliverReadNotification()
 {
-    if (!m_socket)
+    if (m_fd < 0 || m_readEnded)
         return;
 
-    // One notification takes at most one block; the rest is left for the
-    // next notification, which is posted below so no byte stays stranded.
-    QByteArray block = m_socket->read(kReadBlockSize);
+    // One notification takes at most one block. What stays in the socket
+    // keeps it readable, so the next notification follows once this one is
+    // done; a controller faster than the listener is held back by TCP.
+    char block[kReadBlockSize];
+    qint64 got = StreamSocket::Receive(m_fd, block, kReadBlockSize);
 
     // A message box runs its own event loop, in which the owner may close or
     // even delete this channel; nothing here touches it after that.
     QPointer<CKprotChannel> self(this);
-    if (m_readErrorPending && block.isEmpty()) {
-        m_readErrorPending = false;
-        ShowMessage(Text("Errore ricezione canale KPROT"), MessageIcon::Exclamation);
-    } else if (block.isEmpty() && m_peerClosed && !m_peerCloseReported) {
-        // Reported once for the shutdown, not on every later notification.
-        m_peerCloseReported = true;
+    if (got == 0) {
+        // The controller's orderly shutdown: nothing more can come, and it
+        // is reported once. The channel stays open; the controller may
+        // still read the keys sent to it.
+        m_readEnded = true;
         ShowMessage(Text("Host canale KPROT chiuso"), MessageIcon::Error);
+    } else if (got < 0) {
+        if (got != -EAGAIN) {
+            // A reset or another failure of the connection.
+            m_readEnded = true;
+            ShowMessage(Text("Errore ricezione canale KPROT"), MessageIcon::Exclamation);
+        }
+        got = 0;
     }
     if (!self)
         return;
 
-    m_receiveBuffer.append(block);
+    m_receiveBuffer.append(block, int(got));
 
     if (!m_receiveBuffer.isEmpty() && m_listener)
         m_listener->OnChannelData();
-    if (!self || !m_socket)
+    if (!self)
         return;
 
-    // Bytes may have come while the listener ran, and the socket does not
-    // signal again for bytes it holds; a pending shutdown or error still has
-    // to be reported.
-    if (m_socket->bytesAvailable() > 0 || m_readErrorPending
-        || (m_peerClosed && !m_peerCloseReported))
+    if (!m_readNotifier || m_readEnded)
+        return;
+    // A full block usually leaves more behind: the next notification is
+    // posted at once instead of going round the socket watch again.
+    if (got == kReadBlockSize && StreamSocket::Waiting(m_fd) > 0)
         ScheduleRead();
+    else
+        m_readNotifier->setEnabled(true);
 }

@@ -6,8 +6,9 @@
 #include <QPointer>
 #include <QString>
 
-class QTcpSocket;
 class CKprotListener;
+class QEventLoop;
+class QSocketNotifier;
 
 // Fixed ports of a controller's services.
 constexpr quint16 SCREEN_PORT = 16721;
@@ -22,23 +23,31 @@ constexpr quint16 STATS_PORT = 16737;
 // processing go on, user input waits, and the read notifications of every
 // channel are held back and delivered in order once the call returns, so a
 // listener is never entered while a channel operation waits.
+//
+// The connection is a plain non-blocking socket watched by notifiers on the
+// user-interface thread: the system's own answers tell the controller's
+// orderly shutdown from a reset, and tell how much of a send the kernel took.
 class CKprotChannel : public QObject
 {
     Q_OBJECT
     Q_DISABLE_COPY(CKprotChannel)
 
 public:
-    // How long a connect may wait for a silent host before it counts as failed.
+    // How long a connect (name lookup included) may wait before it counts
+    // as failed.
     static constexpr int kConnectTimeoutMs = 20000;
     // Most bytes taken from the socket per read notification.
     static constexpr int kReadBlockSize = 2048;
-    // Read blocks the socket may hold ahead of the listener.
-    static constexpr int kSocketBufferBlocks = 8;
+    // How long a send may wait for the controller to take its bytes.
+    static constexpr int kSendTimeoutMs = 20000;
 
     explicit CKprotChannel(QObject *parent = nullptr);
     ~CKprotChannel() override;
 
     void Open(const QString &host, CKprotListener *listener, quint16 port);
+    // A send that fails is reported and never goes out later: what the
+    // kernel holds of it is dropped with the connection, which then sends
+    // nothing more (the channel still counts as open until Close).
     void SendBytes(const char *data, int length);
     void SendBytes(const QByteArray &bytes) { SendBytes(bytes.constData(), bytes.size()); }
     void Close();
@@ -50,25 +59,34 @@ public:
     // True while any channel waits in a blocking Open or SendBytes.
     static bool IsAnyOperationWaiting();
 
-    // How long a send may wait for the socket to take its bytes.
-    static constexpr int kSendTimeoutMs = 20000;
+    // The console keeps kSendTimeoutMs; tests shorten it.
+    void SetSendTimeLimit(int milliseconds) { m_sendTimeoutMs = milliseconds; }
 
 private:
-    void OnReadable();
-    void OnPeerClosed();
-    void OnSocketError(int error);
+    bool Resolve(const QString &host, quint32 *address, int timeoutMs);
+    bool Connect(quint32 address, quint16 port, int timeoutMs);
+    void WatchReads();
+    void DropSocket(bool abort);
+    void OnReadActivated();
+    void OnWriteActivated();
     void ScheduleRead();
+    void OnReadable();
     void DeliverReadNotification();
-    bool WaitFor(const std::function<bool()> &done, int timeoutMs);
+    bool WaitFor(const std::function<bool()> &step, int timeoutMs, int pollMs = 0);
     static void ReleaseHeldNotifications();
 
     QString m_host;
     CKprotListener *m_listener = nullptr;
     QByteArray m_receiveBuffer;
-    QTcpSocket *m_socket = nullptr;
+    int m_fd = -1;
+    QSocketNotifier *m_readNotifier = nullptr;
+    QSocketNotifier *m_writeNotifier = nullptr;
+    // The loop of the blocking operation in progress, woken by the socket.
+    QEventLoop *m_wake = nullptr;
+    int m_sendTimeoutMs = kSendTimeoutMs;
     bool m_waiting = false;
     bool m_readScheduled = false;
-    bool m_peerClosed = false;
-    bool m_peerCloseReported = false;
-    bool m_readErrorPending = false;
+    // The controller's shutdown or a read error was reported: nothing more
+    // can come, so the socket is no longer watched for reading.
+    bool m_readEnded = false;
 };

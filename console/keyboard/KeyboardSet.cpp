@@ -151,3 +151,8 @@ void CKeyboardSet::RunIdleSteps()
         delete keyboard;
     m_retired.clear();
 }
+
+void CKeyboardSet::ForgetPcKeys()
+{
+    m_keyFilter->ReleaseAllKeys();
+}

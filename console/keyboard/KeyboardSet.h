@@ -69,6 +69,9 @@ public:
     void RunIdleSteps();
     // The PC key state the keypads read.
     CKeyStateSource *KeyState() const;
+    // Counts every PC key as let go, as when the console loses activation;
+    // keys typed into one of the console's own dialogs end there.
+    void ForgetPcKeys();
 
 protected:
     // Makes the keypad of one layout; tests return recording keypads.

@@ -66,6 +66,8 @@ void ScreenBlockParser::Reject(QByteArray &buffer, const QString &text) const
 {
     Status(text);
     buffer.clear();
+    if (m_observer)
+        m_observer->OnStreamRejected();
 }
 
 bool ScreenBlockParser::Parse(QByteArray &buffer, ScreenImage &image)
@@ -129,6 +131,8 @@ bool ScreenBlockParser::Parse(QByteArray &buffer, ScreenImage &image)
         }
         used += blockSize;
         decoded = true;
+        if (m_observer)
+            m_observer->OnBlockDecoded(kind, number);
     }
     return finish();
 }

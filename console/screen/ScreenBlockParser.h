@@ -7,6 +7,18 @@
 
 class ScreenImage;
 
+// Told about every block the parser decodes or rejects, for those that need
+// to know which bands or lines arrived (a snapshot waits for a whole panel).
+class ScreenBlockObserver
+{
+public:
+    virtual ~ScreenBlockObserver() = default;
+    // A block of this kind byte and band or line number went into the image.
+    virtual void OnBlockDecoded(int kind, int number) = 0;
+    // A block could not be valid and the receive buffer was emptied.
+    virtual void OnStreamRejected() = 0;
+};
+
 // Decodes the screen blocks standing at the front of a channel's receive
 // buffer into the image. Complete blocks are decoded and removed; an
 // incomplete one waits for more bytes; a block that cannot be valid empties
@@ -32,9 +44,13 @@ public:
     // at least one block was decoded.
     bool Parse(QByteArray &buffer, ScreenImage &image);
 
+    // Not owned; null for none.
+    void SetObserver(ScreenBlockObserver *observer) { m_observer = observer; }
+
 private:
     void Status(const QString &text) const;
     void Reject(QByteArray &buffer, const QString &text) const;
 
     StatusSink m_status;
+    ScreenBlockObserver *m_observer = nullptr;
 };

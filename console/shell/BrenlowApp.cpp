@@ -6,6 +6,7 @@
 #include "ChannelListFile.h"
 #include "ChildFrame.h"
 #include "IPAddressDlg.h"
+#include "ItalianTexts.h"
 #include "KeyboardSet.h"
 #include "KprotChannel.h"
 #include "MainFrame.h"
@@ -15,6 +16,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QScopedPointer>
 #include <QScreen>
 
 #include <sys/socket.h>
@@ -42,7 +44,19 @@ CBrenlowApp::CBrenlowApp(QObject *parent)
     };
     m_chooseFile = [this](const QString &startFolder) {
         // Any file may be a channel list: no type filter; it must exist.
-        return QFileDialog::getOpenFileName(m_mainFrame, QString(), startFolder);
+        QScopedPointer<QFileDialog> dialog(CreateChannelListDialog(m_mainFrame, startFolder));
+        if (dialog->exec() != QDialog::Accepted)
+            return QString();
+        return dialog->selectedFiles().value(0);
+    };
+    m_chooseImagePath = [this](const QString &suggestedPath) {
+        QFileDialog dialog(m_mainFrame, QStringLiteral("Salva immagine"), suggestedPath,
+                           QStringLiteral("Immagini PNG (*.png)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("png"));
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+            ? dialog.selectedFiles().constFirst()
+            : QString();
     };
 }
 
@@ -142,6 +156,11 @@ void CBrenlowApp::OnAppAbout()
 {
     CAboutDlg dialog(m_mainFrame);
     dialog.exec();
+}
+
+QString CBrenlowApp::AskImagePath(const QString &suggestedPath) const
+{
+    return m_chooseImagePath ? m_chooseImagePath(suggestedPath) : QString();
 }
 
 bool CBrenlowApp::AskAddress(QString *address) const

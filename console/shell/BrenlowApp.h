@@ -60,6 +60,10 @@ public:
     using FileChooser = std::function<QString(const QString &startFolder)>;
     void SetAddressPrompt(AddressPrompt prompt) { m_askAddress = std::move(prompt); }
     void SetFileChooser(FileChooser chooser) { m_chooseFile = std::move(chooser); }
+    // Where to save a panel picture; empty when the operator cancelled.
+    using ImagePathChooser = std::function<QString(const QString &suggestedPath)>;
+    void SetImagePathChooser(ImagePathChooser chooser) { m_chooseImagePath = std::move(chooser); }
+    QString AskImagePath(const QString &suggestedPath) const;
     bool AskAddress(QString *address) const;
     CKeyboardSet *Keyboards() const { return m_keyboards; }
 
@@ -70,4 +74,5 @@ private:
     QPointer<CMainFrame> m_mainFrame;
     AddressPrompt m_askAddress;
     FileChooser m_chooseFile;
+    ImagePathChooser m_chooseImagePath;
 };

@@ -1,6 +1,7 @@
 // The application's tools beside the screen windows: the on-screen
 // keyboards it owns and the statistics window.
 #include "BrenlowApp.h"
+#include "KeypadPause.h"
 
 #include "KeyboardSet.h"
 #include "StatisticsDlg.h"
@@ -29,6 +30,9 @@ bool CBrenlowApp::KeyboardsExist() const
 
 void CBrenlowApp::ShowKeyboard(int layout, CKprotChannel *channel)
 {
+    // Not while the console's own menu or dialog has the keys.
+    if (KeypadPause::Defer(layout, channel))
+        return;
     m_keyboards->ShowKeyboard(layout, channel);
 }
 

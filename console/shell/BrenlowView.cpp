@@ -4,11 +4,17 @@
 #include "BrenlowDoc.h"
 #include "ChildFrame.h"
 #include "KeyMessage.h"
+#include "KeypadPause.h"
 #include "KprotChannel.h"
 #include "MainFrame.h"
+#include "PanelSnapshot.h"
 #include "UserMessages.h"
 
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QMenu>
 #include <QPainter>
+#include <QRegularExpression>
 
 CBrenlowView::CBrenlowView(CBrenlowDoc *document, CChildFrame *frame)
     : QWidget(nullptr)
@@ -122,4 +128,46 @@ void CBrenlowView::OnTastiera()
 void CBrenlowView::OnDatiStatistici()
 {
     CBrenlowApp::Instance()->OpenStatistics(m_channel->GetHost(), this);
+}
+
+QMenu *CBrenlowView::BuildContextMenu(QWidget *parent)
+{
+    auto *menu = new QMenu(parent);
+    QAction *save = menu->addAction(QStringLiteral("Salva immagine..."));
+    // Only a panel that is shown can be saved.
+    save->setEnabled(!m_picture.PanelSize().isEmpty());
+    connect(save, &QAction::triggered, this, &CBrenlowView::SaveImage);
+    return menu;
+}
+
+void CBrenlowView::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = BuildContextMenu(this);
+    {
+        // Keys typed while the menu is open are the menu's.
+        KeypadPause pause;
+        menu->exec(event->globalPos());
+    }
+    delete menu;
+}
+
+void CBrenlowView::SaveImage()
+{
+    // The panel as the operator saw it when asking, not as it may have
+    // changed while the file dialog was open.
+    const QImage panel = PanelSnapshot::PanelImage(m_picture);
+    if (panel.isNull())
+        return;
+    KeypadPause pause;
+    // Offered name: the controller's address, made safe for a file name.
+    QString name = m_channel->GetHost();
+    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));
+    if (name.isEmpty())
+        name = QStringLiteral("pannello");
+    const QString path = CBrenlowApp::Instance()->AskImagePath(QDir::home().filePath(name + QStringLiteral(".png")));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!PanelSnapshot::WritePng(panel, path, &error))
+        ShowMessage(QStringLiteral("Impossibile salvare l'immagine %1: %2").arg(path, error), MessageIcon::Error);
 }

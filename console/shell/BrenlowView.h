@@ -10,6 +10,7 @@
 class CBrenlowDoc;
 class CChildFrame;
 class CKprotChannel;
+class QMenu;
 
 // One controller's screen: owns the channel to its screen service, decodes
 // the screen blocks into the image, and shows the panel pixel for pixel.
@@ -47,9 +48,17 @@ public:
     void OnTastiera();
     void OnDatiStatistici();
 
+    // The screen window's context menu (right button), with "Salva
+    // immagine..."; the caller owns the menu.
+    QMenu *BuildContextMenu(QWidget *parent);
+    // Asks for a file and writes the panel, as it is shown now, as a PNG at
+    // the panel's native size.
+    void SaveImage();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     CBrenlowDoc *m_document;

@@ -4,7 +4,9 @@
 #include "BrenlowView.h"
 #include "ConsoleIcons.h"
 
+#include <QCoreApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -17,6 +19,7 @@ CChildFrame::CChildFrame(const QString &presetAddress, QWidget *parent)
                    | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                    | Qt::WindowCloseButtonHint);
     setAttribute(Qt::WA_DeleteOnClose);
+    KeepFixedSizeEntries();
     setWindowIcon(ConsoleIcons::ProgramIcon());
     m_document->SetPresetAddress(presetAddress);
 
@@ -39,6 +42,22 @@ CChildFrame::CChildFrame(const QString &presetAddress, QWidget *parent)
 }
 
 CChildFrame::~CChildFrame() = default;
+
+void CChildFrame::KeepFixedSizeEntries()
+{
+    // The window has the panel's size and lives among the others: sizing,
+    // maximising and staying on top do not apply to it.
+    const auto qtText = [](const char *text) {
+        return QCoreApplication::translate("QMdiSubWindow", text);
+    };
+    const QStringList dropped = {qtText("&Size"), qtText("Ma&ximize"), qtText("Stay on &Top")};
+    QMenu *menu = systemMenu();
+    const auto actions = menu->actions();
+    for (QAction *action : actions) {
+        if (dropped.contains(action->text()))
+            menu->removeAction(action);
+    }
+}
 
 void CChildFrame::SetStatusText(const QString &text)
 {

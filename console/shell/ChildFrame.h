@@ -31,6 +31,8 @@ public:
     void SizeForPanel(const QSize &panel);
 
 private:
+    void KeepFixedSizeEntries();
+
     std::unique_ptr<CBrenlowDoc> m_document;
     QStatusBar *m_statusBar = nullptr;
     QLabel *m_statusPane = nullptr;

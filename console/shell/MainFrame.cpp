@@ -6,6 +6,7 @@
 #include "ChildFrame.h"
 #include "CommandIds.h"
 #include "ConsoleIcons.h"
+#include "MenuPrompts.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -147,14 +148,14 @@ void CMainFrame::CreateActions()
 
     connect(AddCommand(ID_WINDOW_CASCADE, QStringLiteral("&Sovrapponi"),
                        QStringLiteral("Dispone le finestre sovrapponendole\nSovrapponi finestre")),
-            &QAction::triggered, m_mdiArea, &QMdiArea::cascadeSubWindows);
+            &QAction::triggered, this, [this] { Arrange(&QMdiArea::cascadeSubWindows); });
     connect(AddCommand(ID_WINDOW_TILE_HORZ, QStringLiteral("&Affianca"),
                        QStringLiteral("Dispone le finestre affiancandole\nAffianca finestre")),
-            &QAction::triggered, m_mdiArea, &QMdiArea::tileSubWindows);
+            &QAction::triggered, this, [this] { Arrange(&QMdiArea::tileSubWindows); });
     connect(AddCommand(ID_WINDOW_ARRANGE, QStringLiteral("&Disponi icone"),
                        QStringLiteral("Dispone le icone nella parte inferiore della finestra\n"
                                       "Disponi icone")),
-            &QAction::triggered, this, &CMainFrame::ArrangeIcons);
+            &QAction::triggered, this, [this] { Arrange(nullptr); });
 
     connect(AddCommand(ID_APP_ABOUT, QStringLiteral("Infor&mazioni su Brenlow..."),
                        QStringLiteral("Visualizza le informazioni sul programma, il numero di "
@@ -190,6 +191,10 @@ void CMainFrame::CreateMenus()
     };
     for (QMenu *m : qAsConst(m_menus128))
         menuBar()->addMenu(m);
+
+    auto *prompts = new CMenuPrompts(this);
+    for (QMenu *m : m_menus128 + m_menus129)
+        prompts->Watch(m);
 }
 
 void CMainFrame::CreateToolBar()
@@ -315,6 +320,20 @@ void CMainFrame::UpdateTitle()
         title += QStringLiteral(" - ") + view->GetDocument()->GetTitle();
     if (windowTitle() != title)
         setWindowTitle(title);
+}
+
+void CMainFrame::Arrange(void (QMdiArea::*arrangement)())
+{
+    if (arrangement)
+        (m_mdiArea->*arrangement)();
+    else
+        ArrangeIcons();
+    // Fixed-size screen windows moved over one another can keep pieces of
+    // each other until something repaints them: once every window has its
+    // place, the whole area is painted afresh.
+    QTimer::singleShot(0, m_mdiArea->viewport(), [viewport = m_mdiArea->viewport()] {
+        viewport->update();
+    });
 }
 
 void CMainFrame::ArrangeIcons()

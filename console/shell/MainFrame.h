@@ -57,6 +57,8 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     void UpdateTitle();
+    // Cascade, tile (a QMdiArea arrangement) or, with none, line up icons.
+    void Arrange(void (QMdiArea::*arrangement)());
     void ArrangeIcons();
 
     QMdiArea *m_mdiArea;

@@ -1,6 +1,7 @@
 #include "BrenlowApp.h"
 #include "ProgramEntry.h"
 #include "ProgramVersions.h"
+#include "SystemTexts.h"
 #include "WidgetMessages.h"
 
 #include <QApplication>
@@ -32,6 +33,8 @@ int main(int argc, char *argv[])
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brenlow"));
     QApplication::setApplicationVersion(QLatin1String(ProgramVersions::kConsole));
+    // Before any window exists: Qt translates its texts as it creates them.
+    installItalianSystemTexts(&application);
 
     WidgetMessages messages;
     SetMessages(&messages);
