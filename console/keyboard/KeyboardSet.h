@@ -67,8 +67,6 @@ public:
     CKeyboardDlg *Keyboard(int layout) const;
     // One run of the idle steps; the idle timer calls it.
     void RunIdleSteps();
-    // The PC key state the keypads read.
-    CKeyStateSource *KeyState() const;
     // Counts every PC key as let go, as when the console loses activation;
     // keys typed into one of the console's own dialogs end there.
     void ForgetPcKeys();
