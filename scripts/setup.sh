@@ -8,7 +8,7 @@ packages=(
   libphonon4qt5-dev phonon4qt5-backend-gstreamer
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
   dpkg-dev file desktop-file-utils
-  xvfb xauth x11-utils imagemagick
+  xvfb xauth x11-utils imagemagick xdotool
 )
 
 missing=()

@@ -357,22 +357,30 @@ void CKprotChannel::DeliverReadNotification()
     // A message box runs its own event loop, in which the owner may close or
     // even delete this channel; nothing here touches it after that.
     QPointer<CKprotChannel> self(this);
+    bool peerGone = false;
     if (got == 0) {
         // The controller's orderly shutdown: nothing more can come, and it
         // is reported once. The channel stays open; the controller may
         // still read the keys sent to it.
         m_readEnded = true;
+        peerGone = true;
         ShowMessage(Text("Host canale KPROT chiuso"), MessageIcon::Error);
     } else if (got < 0) {
         if (got != -EAGAIN) {
             // A reset or another failure of the connection.
             m_readEnded = true;
+            peerGone = true;
             ShowMessage(Text("Errore ricezione canale KPROT"), MessageIcon::Exclamation);
         }
         got = 0;
     }
     if (!self)
         return;
+    if (peerGone && m_listener) {
+        m_listener->OnChannelPeerGone();
+        if (!self)
+            return;
+    }
 
     m_receiveBuffer.append(block, int(got));
 

@@ -1,3 +1,7 @@
 #include "KprotListener.h"
 
 CKprotListener::~CKprotListener() = default;
+
+void CKprotListener::OnChannelPeerGone()
+{
+}

@@ -8,4 +8,8 @@ class CKprotListener
 public:
     virtual ~CKprotListener();
     virtual void OnChannelData() = 0;
+    // The controller ended the connection: an orderly close or a reset,
+    // reported to the operator just before. The channel itself stays as it
+    // is; by default the owner does nothing more.
+    virtual void OnChannelPeerGone();
 };

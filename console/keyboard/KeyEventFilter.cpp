@@ -1,5 +1,6 @@
 #include "KeyEventFilter.h"
 
+#include "LocalKeys.h"
 #include "PcKeyMapping.h"
 
 #include <QApplication>
@@ -50,7 +51,10 @@ bool CKeyEventFilter::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
-        OnKeyPress(*static_cast<QKeyEvent *>(event));
+        // Keys typed into the console's own menus and windows stay there.
+        // Releases always count, so a key held before never sticks.
+        if (!IsKeyPressLocal(watched))
+            OnKeyPress(*static_cast<QKeyEvent *>(event));
         break;
     case QEvent::KeyRelease:
         OnKeyRelease(*static_cast<QKeyEvent *>(event));

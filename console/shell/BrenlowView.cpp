@@ -6,10 +6,13 @@
 #include "KeyMessage.h"
 #include "KeypadPause.h"
 #include "KprotChannel.h"
+#include "LocalKeys.h"
 #include "MainFrame.h"
 #include "PanelSnapshot.h"
 #include "UserMessages.h"
+#include "ZoomSettings.h"
 
+#include <QActionGroup>
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QMenu>
@@ -57,11 +60,17 @@ void CBrenlowView::OnCreate()
     }
 
     m_channel->Open(address, this, SCREEN_PORT);
+    if (m_channel->IsOpen()) {
+        m_openedAtMs = OverviewTiles::ClockMs();
+        m_zoom = ZoomSettings::Load(address);
+    }
 }
 
 void CBrenlowView::OnChannelData()
 {
     const bool decoded = m_parser.Parse(m_channel->GetReceiveBuffer(), m_image);
+    if (decoded)
+        m_lastBlockAtMs = OverviewTiles::ClockMs();
     if (decoded && !m_dirty) {
         m_dirty = true;
         CBrenlowApp *app = CBrenlowApp::Instance();
@@ -81,7 +90,8 @@ void CBrenlowView::Repaint()
         // The frame is sized once, for the panel of the first image, and
         // becomes visible only now.
         m_resizePending = false;
-        m_frame->SizeForPanel(m_picture.PanelSize());
+        m_sizedPanel = m_picture.PanelSize();
+        m_frame->SizeForPanel(m_sizedPanel * m_zoom);
     }
     repaint();
 }
@@ -98,7 +108,14 @@ void CBrenlowView::paintEvent(QPaintEvent *)
     const QSize panel = m_picture.PanelSize();
     if (panel.isEmpty())
         return;
-    painter.drawImage(QPoint(0, 0), m_picture.Picture(), QRect(QPoint(0, 0), panel));
+    const QRect source(QPoint(0, 0), panel);
+    if (m_zoom == 1) {
+        painter.drawImage(QPoint(0, 0), m_picture.Picture(), source);
+        return;
+    }
+    // Nearest neighbour: each controller pixel stays a sharp square.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(QRect(QPoint(0, 0), panel * m_zoom), m_picture.Picture(), source);
 }
 
 void CBrenlowView::focusInEvent(QFocusEvent *event)
@@ -130,6 +147,35 @@ void CBrenlowView::OnDatiStatistici()
     CBrenlowApp::Instance()->OpenStatistics(m_channel->GetHost(), this);
 }
 
+void CBrenlowView::OnChannelPeerGone()
+{
+    m_peerGone = true;
+}
+
+OverviewTiles::LinkFacts CBrenlowView::GetLinkFacts(qint64 nowMs) const
+{
+    OverviewTiles::LinkFacts facts;
+    facts.channelOpen = m_channel->IsOpen();
+    facts.peerGone = m_peerGone;
+    facts.silentMs = nowMs - (m_lastBlockAtMs >= 0 ? m_lastBlockAtMs : m_openedAtMs);
+    return facts;
+}
+
+void CBrenlowView::SetZoom(int zoom)
+{
+    if (zoom < ZoomSettings::kMinZoom || zoom > ZoomSettings::kMaxZoom)
+        return;
+    ZoomSettings::Save(m_channel->GetHost(), zoom);
+    if (zoom == m_zoom)
+        return;
+    m_zoom = zoom;
+    // A window already shown is fitted to the new size at once; one still
+    // waiting for its first image is sized by that image's repaint.
+    if (!m_resizePending)
+        m_frame->SizeForPanel(m_sizedPanel * m_zoom);
+    update();
+}
+
 QMenu *CBrenlowView::BuildContextMenu(QWidget *parent)
 {
     auto *menu = new QMenu(parent);
@@ -137,6 +183,26 @@ QMenu *CBrenlowView::BuildContextMenu(QWidget *parent)
     // Only a panel that is shown can be saved.
     save->setEnabled(!m_picture.PanelSize().isEmpty());
     connect(save, &QAction::triggered, this, &CBrenlowView::SaveImage);
+
+    QAction *overview = menu->addAction(QStringLiteral("Panoramica impianto"));
+    connect(overview, &QAction::triggered, this, [] {
+        CBrenlowApp *app = CBrenlowApp::Instance();
+        if (CMainFrame *main = app ? app->GetMainFrame() : nullptr)
+            main->ShowOverview();
+    });
+
+    QMenu *zoomMenu = menu->addMenu(QStringLiteral("Zoom"));
+    auto *zooms = new QActionGroup(zoomMenu);
+    for (int zoom = ZoomSettings::kMinZoom; zoom <= ZoomSettings::kMaxZoom; ++zoom) {
+        QAction *action = zoomMenu->addAction(QStringLiteral("%1x").arg(zoom));
+        action->setCheckable(true);
+        action->setChecked(zoom == m_zoom);
+        zooms->addAction(action);
+        connect(action, &QAction::triggered, this, [this, zoom] { SetZoom(zoom); });
+    }
+
+    // What the operator types to pick an item is for this menu only.
+    KeepKeysLocal(menu);
     return menu;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "KprotListener.h"
+#include "OverviewTiles.h"
 #include "PanelPicture.h"
 #include "ScreenBlockParser.h"
 #include "ScreenImage.h"
@@ -42,14 +43,25 @@ public:
     int TimedRepaintCount() const { return m_timedRepaints; }
 
     void OnChannelData() override;
+    void OnChannelPeerGone() override;
+
+    // Every panel pixel is shown as a zoom x zoom square (1 to 4). The zoom
+    // of an address is remembered and applied when it is opened again.
+    int Zoom() const { return m_zoom; }
+    void SetZoom(int zoom);
+
+    // The panel as the last timed repaint left it, for the floor overview.
+    const PanelPicture &GetPicture() const { return m_picture; }
+    OverviewTiles::LinkFacts GetLinkFacts(qint64 nowMs) const;
 
     // Commands of the screen window.
     void OnAggiorna();
     void OnTastiera();
     void OnDatiStatistici();
 
-    // The screen window's context menu (right button), with "Salva
-    // immagine..."; the caller owns the menu.
+    // The screen window's context menu (right button): "Salva
+    // immagine...", "Panoramica impianto" and the "Zoom" submenu; the caller
+    // owns the menu.
     QMenu *BuildContextMenu(QWidget *parent);
     // Asks for a file and writes the panel, as it is shown now, as a PNG at
     // the panel's native size.
@@ -70,4 +82,9 @@ private:
     PanelPicture m_picture;
     ScreenBlockParser m_parser;
     int m_timedRepaints = 0;
+    int m_zoom = 1;
+    QSize m_sizedPanel;
+    qint64 m_openedAtMs = 0;
+    qint64 m_lastBlockAtMs = -1;
+    bool m_peerGone = false;
 };

@@ -6,6 +6,7 @@
 #include "ChildFrame.h"
 #include "CommandIds.h"
 #include "ConsoleIcons.h"
+#include "FloorOverview.h"
 #include "MenuPrompts.h"
 
 #include <QAction>
@@ -59,6 +60,7 @@ CMainFrame::~CMainFrame()
 {
     m_commandUpdate.stop();
     m_refreshTimer.stop();
+    delete m_overview;
     m_mdiArea->disconnect(this);
     // The screen windows go first, while the frame is still whole: each one
     // hides its keyboard and closes its channel.
@@ -270,7 +272,9 @@ void CMainFrame::AddScreenWindow(CChildFrame *frame)
     connect(frame, &QObject::destroyed, this, [this] {
         QTimer::singleShot(0, this, &CMainFrame::UpdateCommands);
     });
+    connect(frame, &QObject::destroyed, this, &CMainFrame::ScreenWindowsChanged);
     UpdateCommands();
+    emit ScreenWindowsChanged();
 }
 
 void CMainFrame::ArmRefreshTimer()
@@ -289,6 +293,23 @@ void CMainFrame::OnRefreshTimer()
         }
     }
     m_refreshTimer.stop();
+    emit ScreensRefreshed();
+}
+
+CFloorOverview *CMainFrame::Overview() const
+{
+    return m_overview;
+}
+
+void CMainFrame::ShowOverview()
+{
+    if (!m_overview)
+        m_overview = new CFloorOverview(this);
+    if (m_overview->isMinimized())
+        m_overview->showNormal();
+    m_overview->show();
+    m_overview->raise();
+    m_overview->activateWindow();
 }
 
 void CMainFrame::UpdateCommands()
@@ -359,7 +380,10 @@ void CMainFrame::resizeEvent(QResizeEvent *event)
 
 void CMainFrame::closeEvent(QCloseEvent *event)
 {
-    // Each screen window hides its keyboard and closes its channel.
+    // Each screen window hides its keyboard and closes its channel; the
+    // overview, a window of its own, goes with them.
     m_mdiArea->closeAllSubWindows();
+    if (m_overview)
+        m_overview->close();
     event->accept();
 }

@@ -2,10 +2,12 @@
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 class CBrenlowView;
 class CChildFrame;
+class CFloorOverview;
 class QAction;
 class QLabel;
 class QMdiArea;
@@ -46,6 +48,17 @@ public:
     // mark, and switches the menus with the presence of screen windows.
     void UpdateCommands();
 
+    // "Panoramica impianto": the one floor overview of this console, made
+    // on first use and brought to the front afterwards.
+    void ShowOverview();
+    CFloorOverview *Overview() const;
+
+signals:
+    // A screen window was added or has gone.
+    void ScreenWindowsChanged();
+    // The refresh timer has repainted the screen windows whose image changed.
+    void ScreensRefreshed();
+
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -70,4 +83,5 @@ private:
     bool m_showingMenu129 = false;
     QTimer m_refreshTimer;
     QTimer m_commandUpdate;
+    QPointer<CFloorOverview> m_overview;
 };
