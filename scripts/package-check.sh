@@ -68,6 +68,10 @@ if [ -e "$root/usr/bin/QuorvelEnv" ]; then
   [ -L "$root/usr/bin/QuorvelEnv" ] || fail "/usr/bin/QuorvelEnv is not a link"
   target=$(readlink -f "$root/usr/bin/QuorvelEnv")
   [ "$target" = "$root/usr/lib/quorvel/QuorvelEnv" ] || fail "/usr/bin/QuorvelEnv leads to ${target#$root}"
+  # Started from the menu it works in that folder too: with few audio
+  # outputs the player takes skip.avi from the working folder.
+  grep -qx 'Path=/usr/lib/quorvel' "$root/usr/share/applications/quorvelenv.desktop" \
+    || fail "quorvelenv.desktop does not start the launcher in /usr/lib/quorvel"
 fi
 
 # Menu entries: valid, their program is there, and so are their icons.
