@@ -7,6 +7,7 @@ packages=(
   qtbase5-dev qtbase5-dev-tools qttools5-dev qttools5-dev-tools libqt5svg5-dev qttranslations5-l10n
   libphonon4qt5-dev phonon4qt5-backend-gstreamer
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
+  libxcb1-dev
   dpkg-dev file desktop-file-utils
   xvfb xauth x11-utils imagemagick xdotool
 )

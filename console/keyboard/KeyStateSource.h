@@ -10,6 +10,9 @@ public:
     // False while another application is active: no console window has the
     // keyboard focus, and the keyboards neither read keys nor send.
     virtual bool HasFocusWindow() const = 0;
+    // Called once at the start of every keypad pass, before any key is
+    // read, so the source can bring its state up to date for the pass.
+    virtual void BeginPass() {}
     // The PC key is held down now.
     virtual bool IsKeyHeld(int virtualKey) const = 0;
     // The PC key is held now or was pressed since the previous call for it;

@@ -3,9 +3,7 @@
 #include "DialogUnits.h"
 #include "KeyBitmaps.h"
 #include "KeyMessage.h"
-#include "KeyStateSource.h"
 #include "KprotChannel.h"
-#include "VirtualKeys.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -29,7 +27,7 @@ CKeyboardDlg::CKeyboardDlg(const KeyboardLayout &layout, CKeyStateSource *keys, 
     , m_layout(layout)
     , m_keys(keys)
     , m_mainFrame(mainFrame)
-    , m_keyCount(layout.keys.size())
+    , m_model(layout, keys, this, this)
 {
     setModal(false);
     // A keypad left on screen must not keep the console running after its
@@ -37,11 +35,6 @@ CKeyboardDlg::CKeyboardDlg(const KeyboardLayout &layout, CKeyStateSource *keys, 
     setAttribute(Qt::WA_QuitOnClose, false);
     setWindowTitle(QStringLiteral("Dialog"));
     setFixedSize(DluX(layout.width), DluY(layout.height));
-
-    m_keyMirrored.assign(size_t(m_keyCount), 0);
-    m_plainSent.assign(size_t(m_keyCount), 0);
-    m_latchMirrored.assign(size_t(layout.latches.size()), 0);
-    m_latchSent.assign(size_t(layout.latches.size() * m_keyCount), 0);
 
     BuildControls();
     PlaceKeyboard();
@@ -53,8 +46,7 @@ void CKeyboardDlg::BuildControls()
 {
     const QPalette colours = palette();
 
-    for (int i = 0; i < m_keyCount; ++i) {
-        const KeyDef &key = m_layout.keys[i];
+    for (const KeyDef &key : m_layout.keys) {
         auto *button = new QPushButton(this);
         button->setObjectName(QStringLiteral("key%1").arg(key.controlId));
         button->setAccessibleName(QString::fromLatin1(key.name));
@@ -67,14 +59,14 @@ void CKeyboardDlg::BuildControls()
         button->setIcon(QIcon(face));
         button->setIconSize(face.size());
         m_keyButtons.push_back(button);
-        if (key.pcKey == VK_RETURN)
-            m_returnKey = i;
-        else if (key.pcKey == VK_SPACE)
-            m_spaceKey = i;
+        // A pass has work whenever the mouse or the space bar pushes or
+        // lets go of a key.
+        connect(button, &QAbstractButton::pressed, this, &CKeyboardDlg::ControlsChanged);
+        connect(button, &QAbstractButton::released, this, &CKeyboardDlg::ControlsChanged);
     }
     // RETURN looks like the default button; Enter still does nothing.
-    if (m_returnKey >= 0)
-        m_keyButtons[size_t(m_returnKey)]->setDefault(true);
+    if (m_model.ReturnKey() >= 0)
+        m_keyButtons[size_t(m_model.ReturnKey())]->setDefault(true);
 
     for (const LatchDef &latch : m_layout.latches) {
         auto *button = new QPushButton(this);
@@ -89,6 +81,7 @@ void CKeyboardDlg::BuildControls()
         button->setIcon(QIcon(face));
         button->setIconSize(face.size());
         m_latchButtons.push_back(button);
+        connect(button, &QAbstractButton::toggled, this, &CKeyboardDlg::ControlsChanged);
     }
 
     for (const PictureDef &picture : m_layout.pictures) {
@@ -110,30 +103,11 @@ void CKeyboardDlg::BuildControls()
         }
         m_pictures.push_back(label);
     }
-
-    // Resolve the mirror list once, so a pass only reads flags and buttons.
-    m_mirrorTargets.reserve(size_t(m_layout.mirrorList.size()));
-    for (const int pcKey : m_layout.mirrorList) {
-        MirrorTarget target{pcKey, MirrorTarget::Nothing, -1};
-        if (pcKey == VK_SPACE && m_spaceKey >= 0) {
-            target = {pcKey, MirrorTarget::Space, m_spaceKey};
-        } else {
-            for (int i = 0; i < m_keyCount && target.kind == MirrorTarget::Nothing; ++i) {
-                if (m_layout.keys[i].pcKey == pcKey)
-                    target = {pcKey, MirrorTarget::Key, i};
-            }
-            for (int i = 0; i < m_layout.latches.size() && target.kind == MirrorTarget::Nothing; ++i) {
-                if (m_layout.latches[i].pcKey == pcKey)
-                    target = {pcKey, MirrorTarget::Latch, i};
-            }
-        }
-        m_mirrorTargets.push_back(target);
-    }
 }
 
 QAbstractButton *CKeyboardDlg::KeyButton(int key) const
 {
-    return key >= 0 && key < m_keyCount ? m_keyButtons[size_t(key)] : nullptr;
+    return key >= 0 && key < int(m_keyButtons.size()) ? m_keyButtons[size_t(key)] : nullptr;
 }
 
 QAbstractButton *CKeyboardDlg::LatchButton(int latch) const
@@ -175,163 +149,36 @@ void CKeyboardDlg::PlaceKeyboard()
     update();
 }
 
-void CKeyboardDlg::PollKeys()
+bool CKeyboardDlg::PollKeys()
 {
-    // A send may run a nested event loop (a blocking write, a message box);
-    // a pass started from there would interleave with this one.
-    if (m_inPass || !m_channel)
-        return;
-    m_inPass = true;
-    if (MirrorPcKeys()) {
-        bool handled = false;
-        for (int latch = 0; latch < m_layout.latches.size() && !handled; ++latch)
-            handled = SendLatchedKeys(latch);
-        if (!handled)
-            SendPlainKeys();
-    }
-    m_inPass = false;
+    return m_channel && m_model.RunPass();
 }
 
-bool CKeyboardDlg::MirrorPcKeys()
+bool CKeyboardDlg::IsKeyPushed(int key) const
 {
-    if (!m_keys || !m_keys->HasFocusWindow())
-        return false;
-
-    QPushButton *returnButton = m_returnKey >= 0 ? m_keyButtons[size_t(m_returnKey)] : nullptr;
-    for (const MirrorTarget &target : m_mirrorTargets) {
-        switch (target.kind) {
-        case MirrorTarget::Nothing:
-            break;
-        case MirrorTarget::Key: {
-            QPushButton *button = m_keyButtons[size_t(target.index)];
-            quint8 &mirrored = m_keyMirrored[size_t(target.index)];
-            if (m_keys->IsKeyHeld(target.virtualKey)) {
-                // Keeps the keypad's focus on RETURN, the key the PC's
-                // Enter drives, while PC keys type.
-                if (returnButton && !returnButton->hasFocus())
-                    returnButton->setFocus(Qt::OtherFocusReason);
-                if (!mirrored) {
-                    mirrored = 1;
-                    button->setDown(true);
-                }
-            } else if (mirrored) {
-                mirrored = 0;
-                button->setDown(false);
-            }
-            break;
-        }
-        case MirrorTarget::Latch: {
-            QPushButton *button = m_latchButtons[size_t(target.index)];
-            quint8 &mirrored = m_latchMirrored[size_t(target.index)];
-            if (m_keys->IsKeyHeld(target.virtualKey)) {
-                if (!mirrored) {
-                    mirrored = 1;
-                    button->setChecked(true);
-                }
-            } else if (mirrored) {
-                // Letting go of the PC key unlatches, even a latch that was
-                // checked by mouse before.
-                mirrored = 0;
-                button->setChecked(false);
-            }
-            break;
-        }
-        case MirrorTarget::Space: {
-            QPushButton *button = m_keyButtons[size_t(target.index)];
-            quint8 &mirrored = m_keyMirrored[size_t(target.index)];
-            if (m_keys->TakeKeyHeldOrPressed(target.virtualKey)) {
-                // The space bar also pushes the focused button; with the
-                // focus on SPACE it pushes SPACE itself, not RETURN.
-                if (!button->hasFocus())
-                    button->setFocus(Qt::OtherFocusReason);
-                if (!mirrored) {
-                    if (m_returnKey >= 0) {
-                        m_keyMirrored[size_t(m_returnKey)] = 0;
-                        returnButton->setDown(false);
-                    }
-                    mirrored = 1;
-                    button->setDown(true);
-                }
-            } else if (mirrored) {
-                if (returnButton)
-                    returnButton->setFocus(Qt::OtherFocusReason);
-                mirrored = 0;
-                button->setDown(false);
-            }
-            break;
-        }
-        }
-    }
-    return true;
+    return m_keyButtons[size_t(key)]->isDown();
 }
 
-bool CKeyboardDlg::IsKeyDown(int key) const
+void CKeyboardDlg::SetKeyPushed(int key, bool pushed)
 {
-    return m_keyMirrored[size_t(key)] || m_keyButtons[size_t(key)]->isDown();
+    m_keyButtons[size_t(key)]->setDown(pushed);
 }
 
-bool CKeyboardDlg::IsLatchActive(int latch) const
+bool CKeyboardDlg::IsLatchChecked(int latch) const
 {
-    return m_latchMirrored[size_t(latch)] || m_latchButtons[size_t(latch)]->isChecked();
+    return m_latchButtons[size_t(latch)]->isChecked();
 }
 
-quint8 CKeyboardDlg::BaseFlags(int key) const
+void CKeyboardDlg::SetLatchChecked(int latch, bool checked)
 {
-    return m_layout.keys[key].special ? KF_SPECIAL : 0;
+    m_latchButtons[size_t(latch)]->setChecked(checked);
 }
 
-quint8 CKeyboardDlg::CodeUnderLatch(int latch, int key) const
+void CKeyboardDlg::FocusKey(int key)
 {
-    const KeyDef &def = m_layout.keys[key];
-    return m_layout.latches[latch].flag == KF_SHIFT ? def.shiftCode : def.code;
-}
-
-bool CKeyboardDlg::SendLatchedKeys(int latch)
-{
-    const quint8 flag = m_layout.latches[latch].flag;
-    bool handled = false;
-
-    if (IsLatchActive(latch)) {
-        // Under a latch only the first key down counts, once.
-        for (int key = 0; key < m_keyCount; ++key) {
-            if (!IsKeyDown(key))
-                continue;
-            if (!LatchSent(latch, key)) {
-                SetLatchSent(latch, key, true);
-                SendKeyMessage(quint8(BaseFlags(key) | flag), CodeUnderLatch(latch, key));
-            }
-            return true;
-        }
-        handled = true;
-    }
-
-    // No key down under this latch, or the latch was let go: every key sent
-    // with its flag comes up now, in table order.
-    for (int key = 0; key < m_keyCount; ++key) {
-        if (!LatchSent(latch, key))
-            continue;
-        SetLatchSent(latch, key, false);
-        SendKeyMessage(quint8(BaseFlags(key) | flag | KF_BREAK), CodeUnderLatch(latch, key));
-        handled = true;
-    }
-    return handled;
-}
-
-void CKeyboardDlg::SendPlainKeys()
-{
-    for (int key = 0; key < m_keyCount; ++key) {
-        const bool down = IsKeyDown(key);
-        quint8 &sent = m_plainSent[size_t(key)];
-        // The flag changes first: a message the channel fails to send is
-        // not repeated.
-        if (down && !sent) {
-            sent = 1;
-            SendKeyMessage(BaseFlags(key), m_layout.keys[key].code);
-        } else if (!down && sent) {
-            sent = 0;
-            SendKeyMessage(quint8(BaseFlags(key) | KF_BREAK), m_layout.keys[key].code);
-        }
-    }
+    QPushButton *button = m_keyButtons[size_t(key)];
+    if (!button->hasFocus())
+        button->setFocus(Qt::OtherFocusReason);
 }
 
 void CKeyboardDlg::SendKeyMessage(quint8 flags, quint8 code)
@@ -381,8 +228,8 @@ void CKeyboardDlg::hideEvent(QHideEvent *event)
 {
     // A hidden window loses the mouse, so no button can still be held by it;
     // keys held through the PC keyboard stay down.
-    for (int key = 0; key < m_keyCount; ++key) {
-        if (!m_keyMirrored[size_t(key)])
+    for (int key = 0; key < m_model.KeyCount(); ++key) {
+        if (!m_model.IsKeyMirrored(key))
             m_keyButtons[size_t(key)]->setDown(false);
     }
     QDialog::hideEvent(event);

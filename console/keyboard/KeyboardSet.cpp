@@ -2,6 +2,7 @@
 
 #include "KeyEventFilter.h"
 #include "KeyboardDlg.h"
+#include "KprotChannel.h"
 
 #include <QApplication>
 #include <QWindow>
@@ -11,9 +12,6 @@ CKeyboardSet::CKeyboardSet(QObject *parent)
     , m_keyFilter(new CKeyEventFilter(this))
     , m_screenWindows([] { return true; })
 {
-    // Zero interval: the timer fires whenever the event queue is empty.
-    m_idleTimer.setInterval(0);
-    connect(&m_idleTimer, &QTimer::timeout, this, &CKeyboardSet::RunIdleSteps);
 }
 
 CKeyboardSet::~CKeyboardSet()
@@ -53,16 +51,20 @@ void CKeyboardSet::CreateKeyboards()
             keyboard->windowHandle()->setTransientParent(m_mainFrame->windowHandle());
         }
         keyboard->hide();
+        connect(keyboard, &CKeyboardDlg::ControlsChanged, this, &CKeyboardSet::ScheduleIdleSteps);
         m_keyboards[layout] = keyboard;
     }
-    m_idleTimer.start();
+    if (qApp)
+        qApp->installEventFilter(this);
+    ScheduleIdleSteps();
 }
 
 void CKeyboardSet::DestroyKeyboards()
 {
     if (!KeyboardsExist())
         return;
-    m_idleTimer.stop();
+    if (qApp)
+        qApp->removeEventFilter(this);
     for (auto &keyboard : m_keyboards) {
         if (!keyboard)
             continue;
@@ -100,6 +102,7 @@ void CKeyboardSet::ShowKeyboard(int layout, CKprotChannel *channel)
     }
     m_keyboards[layout]->AttachChannel(channel);
     m_keyboards[layout]->show();
+    ScheduleIdleSteps();
 }
 
 void CKeyboardSet::HideKeyboard(int layout, CKprotChannel *channel)
@@ -108,6 +111,7 @@ void CKeyboardSet::HideKeyboard(int layout, CKprotChannel *channel)
         return;
     m_keyboards[layout]->DetachChannel(channel);
     m_keyboards[layout]->hide();
+    ScheduleIdleSteps();
 }
 
 void CKeyboardSet::RepositionKeyboards()
@@ -118,9 +122,63 @@ void CKeyboardSet::RepositionKeyboards()
         keyboard->PlaceKeyboard();
 }
 
+void CKeyboardSet::ScheduleIdleSteps()
+{
+    if (m_idleStepsPosted)
+        return;
+    m_idleStepsPosted = true;
+    // A posted call runs at the next turn of the event loop: events posted
+    // while the loop delivers posted events wait for the turn after, so the
+    // steps run at most once a turn.
+    QMetaObject::invokeMethod(this, [this] {
+        m_idleStepsPosted = false;
+        RunIdleSteps();
+    }, Qt::QueuedConnection);
+}
+
+bool CKeyboardSet::IdleStepsAllowed()
+{
+    if (CKprotChannel::IsAnyOperationWaiting())
+        return true;
+    return !QApplication::activePopupWidget() && !QApplication::activeModalWidget();
+}
+
+bool CKeyboardSet::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    // The console's activation, not the focus moving between its widgets:
+    // a pass itself moves the keypad's focus between RETURN and SPACE.
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate:
+    case QEvent::ApplicationActivate:
+    case QEvent::ApplicationDeactivate:
+    case QEvent::ApplicationStateChange:
+        ScheduleIdleSteps();
+        break;
+    case QEvent::Show:
+    case QEvent::Hide:
+        // A keypad, a menu or a dialog coming or going.
+        if (watched->isWidgetType() && static_cast<QWidget *>(watched)->isWindow())
+            ScheduleIdleSteps();
+        break;
+    default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
 void CKeyboardSet::RunIdleSteps()
 {
-    if (m_inIdleSteps)
+    if (m_inIdleSteps) {
+        m_runAgain = true;
+        return;
+    }
+    // The closing menu or dialog asks for the steps again.
+    if (!IdleStepsAllowed())
         return;
     m_inIdleSteps = true;
 
@@ -135,16 +193,23 @@ void CKeyboardSet::RunIdleSteps()
     }
     // A pass may end in a destruction (from a message box's event loop), so
     // each keypad is looked up again.
+    bool passDue = false;
     for (int layout = 0; layout < kKeyboardLayoutCount; ++layout) {
         CKeyboardDlg *keyboard = m_keyboards[layout];
-        if (keyboard && keyboard->isVisible())
-            keyboard->PollKeys();
+        if (keyboard && keyboard->isVisible() && keyboard->PollKeys())
+            passDue = true;
     }
 
     m_inIdleSteps = false;
     for (CKeyboardDlg *keyboard : m_retired)
         delete keyboard;
     m_retired.clear();
+    // A pass that changed something is followed by another, until one has
+    // nothing left to do; what was asked for while the steps ran (a key
+    // typed during a send's wait, a message box closed) gets a run too.
+    if ((passDue || m_runAgain) && KeyboardsExist())
+        ScheduleIdleSteps();
+    m_runAgain = false;
 }
 
 void CKeyboardSet::ForgetPcKeys()

@@ -118,6 +118,9 @@ CChildFrame *CBrenlowApp::OpenScreenWindow(const QString &presetAddress)
     frame->setWindowTitle(document->GetTitle());
     if (m_mainFrame)
         m_mainFrame->AddScreenWindow(frame);
+    // With the last screen window gone the keyboards go at the next turn
+    // of the event loop.
+    connect(frame, &QObject::destroyed, m_keyboards, &CKeyboardSet::ScheduleIdleSteps);
     return frame;
 }
 

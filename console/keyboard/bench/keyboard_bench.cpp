@@ -2,7 +2,10 @@
 //  - the time from a PC key event reaching the console to its key message
 //    arriving at a controller stand-in on loopback (median and worst);
 //  - the console's processor share while idle, with no keypad and with a
-//    keypad shown (the keypad is polled whenever the event queue is empty).
+//    keypad shown (a keypad runs a pass only when something happens);
+//  - under an X server, one read of the physical key map, which a pass
+//    makes when a key release has to be told from a repeat's (the key
+//    events here carry no scan code and never need it).
 //
 // Usage: keyboard_bench [key events, default 2000] [idle seconds, default 3]
 
@@ -10,6 +13,7 @@
 #include "KeyboardSet.h"
 #include "KprotChannel.h"
 #include "KprotListener.h"
+#include "PhysicalKeyMap.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -186,7 +190,22 @@ int main(int argc, char *argv[])
                 latencies[latencies.size() / 2], latencies[latencies.size() * 95 / 100], latencies.back());
     std::printf("processor share while idle, %.1f s each:\n", idleSeconds);
     std::printf("  no keypad:                %5.1f %%\n", idleOff * 100);
-    std::printf("  keypad shown (polling):   %5.1f %%\n", idleShown * 100);
+    std::printf("  keypad shown:             %5.1f %%\n", idleShown * 100);
     std::printf("  keypads turned off again: %5.1f %%\n", idleAfter * 100);
+
+    if (const auto keyMap = OpenPhysicalKeyMap()) {
+        std::vector<double> reads;
+        for (int i = 0; i < 1000; ++i) {
+            const auto start = Clock::now();
+            if (!keyMap->Read())
+                break;
+            reads.push_back(std::chrono::duration<double, std::micro>(Clock::now() - start).count());
+        }
+        if (!reads.empty()) {
+            std::sort(reads.begin(), reads.end());
+            std::printf("physical key map read (X server round trip): median %.1f us, worst %.1f us\n",
+                        reads[reads.size() / 2], reads.back());
+        }
+    }
     return 0;
 }

@@ -45,18 +45,35 @@ class FakeKeyState : public CKeyStateSource
 {
 public:
     bool HasFocusWindow() const override { return focus; }
+    void BeginPass() override { ++passes; }
     bool IsKeyHeld(int virtualKey) const override { return held.contains(virtualKey); }
     bool TakeKeyHeldOrPressed(int virtualKey) override;
 
     bool focus = true;
+    int passes = 0; // passes that read the keys
     QSet<int> held;
     QSet<int> pressedSinceTake;
 };
 
-// The console's real key filter with the focus decided by the test.
+// Physical keys held, by scan code, as the test says.
+class FakeKeyMap : public CPhysicalKeyMap
+{
+public:
+    bool Read() override { return readable; }
+    bool IsDown(quint32 scanCode) const override { return down.contains(scanCode); }
+    bool readable = true;
+    QSet<quint32> down;
+};
+
+// The console's real key filter with the focus decided by the test, on key
+// events alone or with a physical key map.
 class TestKeyFilter : public CKeyEventFilter
 {
 public:
+    explicit TestKeyFilter(std::unique_ptr<CPhysicalKeyMap> keyMap = nullptr)
+        : CKeyEventFilter(std::move(keyMap))
+    {
+    }
     bool HasFocusWindow() const override { return focus; }
     bool focus = true;
 };

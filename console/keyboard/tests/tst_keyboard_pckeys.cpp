@@ -4,8 +4,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include <memory>
 
@@ -28,6 +32,18 @@ void Release(QWidget *target, int key, Qt::KeyboardModifiers modifiers = Qt::NoM
     QCoreApplication::sendEvent(target, &event);
 }
 
+// A key event as the X server's keyboard makes it: scan code and time stamp.
+void Send(QWidget *target, QEvent::Type type, int key, quint32 scanCode, ulong time,
+          bool autoRepeat = false)
+{
+    QKeyEvent event(type, key, Qt::NoModifier, scanCode, 0, 0, QString(), autoRepeat);
+    event.setTimestamp(time);
+    QCoreApplication::sendEvent(target, &event);
+}
+
+// X key code of Q on a PC keyboard.
+constexpr quint32 kScanQ = 24;
+
 } // namespace
 
 class TestKeyboardPcKeys : public QObject
@@ -49,6 +65,13 @@ private slots:
     void twoPhysicalKeysForOneVirtualKey();
     void spaceTapBetweenPasses();
     void escAndEnterLeaveWindowOpen();
+    void heldKeyWithAutoRepeatSendsOnce_data();
+    void heldKeyWithAutoRepeatSendsOnce();
+    void keyPressedElsewhereIsNotHeld_data();
+    void keyPressedElsewhereIsNotHeld();
+    void keyHeldBeforeMenuOpenedBreaksOnRelease();
+    void keyMapShowsWhatIsHeld();
+    void manyKeysTypedWithoutAPass();
 
 private:
     RecordingKeyboard *Make(int layout);
@@ -321,6 +344,228 @@ void TestKeyboardPcKeys::escAndEnterLeaveWindowOpen()
     keyboard->close();
     keyboard->reject();
     QVERIFY(keyboard->isVisible());
+}
+
+void TestKeyboardPcKeys::heldKeyWithAutoRepeatSendsOnce_data()
+{
+    QTest::addColumn<bool>("keyMap");
+    QTest::addColumn<bool>("releaseMarked");
+    QTest::addColumn<bool>("pressMarked");
+    QTest::addColumn<bool>("passBetween"); // a pass between a repeat's release and press
+
+    // The window system does not always mark the repeat's release, or
+    // either event; the repeat's press comes with the release's time stamp.
+    QTest::newRow("events: both marked") << false << true << true << true;
+    QTest::newRow("events: release not marked") << false << false << true << false;
+    QTest::newRow("events: neither marked") << false << false << false << false;
+    QTest::newRow("key map: neither marked") << true << false << false << false;
+    QTest::newRow("key map: neither marked, pass between") << true << false << false << true;
+    QTest::newRow("key map: release not marked, pass between") << true << false << true << true;
+}
+
+void TestKeyboardPcKeys::heldKeyWithAutoRepeatSendsOnce()
+{
+    QFETCH(bool, keyMap);
+    QFETCH(bool, releaseMarked);
+    QFETCH(bool, pressMarked);
+    QFETCH(bool, passBetween);
+
+    FakeKeyMap *map = nullptr;
+    if (keyMap) {
+        auto owned = std::make_unique<FakeKeyMap>();
+        map = owned.get();
+        m_filter = std::make_unique<TestKeyFilter>(std::move(owned));
+    }
+    RecordingKeyboard *keyboard = Make(1);
+    QWidget *target = m_target.get();
+
+    // Held for a while: the first press, then a repeat every 40 ms.
+    ulong time = 1000;
+    if (map)
+        map->down.insert(kScanQ);
+    Send(target, QEvent::KeyPress, Qt::Key_Q, kScanQ, time);
+    keyboard->PollKeys();
+    for (int i = 0; i < 25; ++i) {
+        time += 40;
+        Send(target, QEvent::KeyRelease, Qt::Key_Q, kScanQ, time, releaseMarked);
+        if (passBetween)
+            keyboard->PollKeys();
+        Send(target, QEvent::KeyPress, Qt::Key_Q, kScanQ, time, pressMarked);
+        keyboard->PollKeys();
+    }
+    QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x00, 0x51));
+
+    // Let go.
+    time += 15;
+    if (map)
+        map->down.remove(kScanQ);
+    Send(target, QEvent::KeyRelease, Qt::Key_Q, kScanQ, time);
+    keyboard->PollKeys();
+    keyboard->PollKeys();
+    QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x01, 0x51));
+
+    // Pressed again a little later: a new make.
+    time += 200;
+    if (map)
+        map->down.insert(kScanQ);
+    Send(target, QEvent::KeyPress, Qt::Key_Q, kScanQ, time);
+    keyboard->PollKeys();
+    QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x00, 0x51));
+}
+
+void TestKeyboardPcKeys::keyPressedElsewhereIsNotHeld_data()
+{
+    QTest::addColumn<QString>("owner");
+    QTest::newRow("popup menu") << "menu";
+    QTest::newRow("modal dialog") << "dialog";
+    QTest::newRow("text field") << "field";
+}
+
+void TestKeyboardPcKeys::keyPressedElsewhereIsNotHeld()
+{
+    QFETCH(QString, owner);
+    RecordingKeyboard *keyboard = Make(1);
+    QWidget *main = m_target.get();
+
+    // What has the keyboard while the key goes down.
+    QMenu menu;
+    menu.addAction(QStringLiteral("&Tastiera"));
+    QDialog dialog;
+    QWidget form;
+    auto *field = new QLineEdit(&form);
+    QWidget *receiver = nullptr;
+    if (owner == QLatin1String("menu")) {
+        menu.popup(QPoint(10, 10));
+        QTRY_COMPARE(QApplication::activePopupWidget(), &menu);
+        receiver = &menu;
+    } else if (owner == QLatin1String("dialog")) {
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.show();
+        QTRY_COMPARE(QApplication::activeModalWidget(), &dialog);
+        receiver = &dialog;
+    } else {
+        form.show();
+        QApplication::setActiveWindow(&form);
+        field->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), field);
+        receiver = field;
+    }
+
+    ulong time = 5000;
+    Send(receiver, QEvent::KeyPress, Qt::Key_Q, kScanQ, time);
+    keyboard->PollKeys();
+    QCOMPARE(keyboard->TakeSent(), QByteArray());
+
+    // Closed while Q is still held: its repeats now reach the console, and
+    // still do not make it held.
+    menu.hide();
+    dialog.hide();
+    form.hide();
+    QTRY_VERIFY(!QApplication::activePopupWidget() && !QApplication::activeModalWidget());
+    keyboard->PollKeys();
+    for (int i = 0; i < 3; ++i) {
+        time += 40;
+        Send(main, QEvent::KeyRelease, Qt::Key_Q, kScanQ, time, i == 0);
+        keyboard->PollKeys();
+        Send(main, QEvent::KeyPress, Qt::Key_Q, kScanQ, time, i == 1);
+        keyboard->PollKeys();
+    }
+    Send(main, QEvent::KeyRelease, Qt::Key_Q, kScanQ, time + 10);
+    keyboard->PollKeys();
+    QCOMPARE(keyboard->TakeSent(), QByteArray());
+
+    // Released and pressed again for the console: now it counts.
+    Send(main, QEvent::KeyPress, Qt::Key_Q, kScanQ, time + 300);
+    keyboard->PollKeys();
+    QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x00, 0x51));
+}
+
+void TestKeyboardPcKeys::keyHeldBeforeMenuOpenedBreaksOnRelease()
+{
+    RecordingKeyboard *keyboard = Make(1);
+    QWidget *main = m_target.get();
+    Send(main, QEvent::KeyPress, Qt::Key_A, 38, 100);
+    Send(main, QEvent::KeyPress, Qt::Key_S, 39, 110);
+    keyboard->PollKeys();
+    QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x00, 0x41) + KeyMessageBytes(0x00, 0x53));
+
+    QMenu menu;
+    menu.addAction(QStringLiteral("&Apri"));
+    menu.popup(QPoint(10, 10));
+    QTRY_COMPARE(QApplication::activePopupWidget(), &menu);
+    // A let go inside the menu; S let go and pressed again into the menu.
+    Send(&menu, QEvent::KeyRelease, Qt::Key_A, 38, 500);
+    Send(&menu, QEvent::KeyRelease, Qt::Key_S, 39, 520);
+    Send(&menu, QEvent::KeyPress, Qt::Key_S, 39, 700);
+    menu.hide();
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+
+    keyboard->PollKeys();
+    QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x01, 0x41) + KeyMessageBytes(0x01, 0x53));
+    Send(main, QEvent::KeyRelease, Qt::Key_S, 39, 900);
+    keyboard->PollKeys();
+    QCOMPARE(keyboard->TakeSent(), QByteArray());
+}
+
+void TestKeyboardPcKeys::keyMapShowsWhatIsHeld()
+{
+    auto owned = std::make_unique<FakeKeyMap>();
+    FakeKeyMap *map = owned.get();
+    m_filter = std::make_unique<TestKeyFilter>(std::move(owned));
+    RecordingKeyboard *keyboard = Make(0);
+    QWidget *main = m_target.get();
+
+    // Down on the keyboard but never pressed for the console (held since
+    // another application had it): nothing.
+    map->down.insert(kScanQ);
+    keyboard->PollKeys();
+    QCOMPARE(keyboard->TakeSent(), QByteArray());
+
+    // Pressed for the console; a release the key map contradicts is a
+    // repeat's, one it confirms lets go.
+    map->down.insert(38);
+    Send(main, QEvent::KeyPress, Qt::Key_A, 38, 100);
+    keyboard->PollKeys();
+    QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x00, 0x41));
+    Send(main, QEvent::KeyRelease, Qt::Key_A, 38, 140);
+    keyboard->PollKeys();
+    QCOMPARE(keyboard->TakeSent(), QByteArray());
+    map->down.remove(38);
+    Send(main, QEvent::KeyRelease, Qt::Key_A, 38, 180);
+    keyboard->PollKeys();
+    QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x01, 0x41));
+
+    // A display that stops answering leaves the key events to decide.
+    map->readable = false;
+    Send(main, QEvent::KeyPress, Qt::Key_W, 25, 300);
+    keyboard->PollKeys();
+    QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x00, 0x57));
+    Send(main, QEvent::KeyRelease, Qt::Key_W, 25, 400);
+    keyboard->PollKeys();
+    QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x01, 0x57));
+}
+
+void TestKeyboardPcKeys::manyKeysTypedWithoutAPass()
+{
+    // Typing on while no keypad is shown runs no pass; the keys let go
+    // meanwhile must not crowd out the next one.
+    RecordingKeyboard *keyboard = Make(1);
+    QList<int> typed;
+    for (int key = Qt::Key_A; key <= Qt::Key_Z; ++key) {
+        if (key != Qt::Key_Q)
+            typed << key;
+    }
+    for (int key = Qt::Key_0; key <= Qt::Key_9; ++key)
+        typed << key;
+    for (int key = Qt::Key_F1; key <= Qt::Key_F9; ++key)
+        typed << key;
+    for (int key : qAsConst(typed)) {
+        Press(m_target.get(), key);
+        Release(m_target.get(), key);
+    }
+    Press(m_target.get(), Qt::Key_Q);
+    keyboard->PollKeys();
+    QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x00, 0x51));
 }
 
 QTEST_MAIN(TestKeyboardPcKeys)

@@ -4,7 +4,10 @@
 #include "RecordingMessages.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
 #include <QEventLoop>
+#include <QMenu>
 #include <QTest>
 #include <QTimer>
 
@@ -60,6 +63,11 @@ private slots:
     void failingSendsDoNotStackMessageBoxes();
     void destroyingWhileAMessageBoxIsOpen();
     void placedCentredOnTheMainFrameBottom();
+    void idleKeypadRunsNoPass();
+    void passesGoOnUntilNothingChanges();
+    void noPassWhileAMenuOrModalDialogIsOpen_data();
+    void noPassWhileAMenuOrModalDialogIsOpen();
+    void passRunsInsideAChannelWaitUnderADialog();
 
 private:
     FakeKeyState m_keys;
@@ -191,6 +199,7 @@ void TestKeyboardSet::idleStepsDestroyWhenNothingShows()
     QTest::qWait(20);
     QVERIFY(m_set->KeyboardsExist());
     screenWindows = false;
+    m_set->ScheduleIdleSteps(); // as the application does when a screen window goes
     QTRY_VERIFY(!m_set->KeyboardsExist());
 }
 
@@ -232,6 +241,7 @@ void TestKeyboardSet::failingSendsDoNotStackMessageBoxes()
     m_keys.held.insert('Q');
     QTRY_VERIFY(typed >= 6);
     m_keys.held.clear();
+    m_set->ScheduleIdleSteps(); // the key events of the releases
     boxes.whileOpen = nullptr;
     QTRY_COMPARE(boxes.open, 0);
     QTest::qWait(100);
@@ -294,6 +304,135 @@ void TestKeyboardSet::placedCentredOnTheMainFrameBottom()
     // A keypad moved by the operator stays until the next resize.
     m_set->Keyboard(0)->move(5, 5);
     QCOMPARE(m_set->Keyboard(0)->frameGeometry().topLeft(), QPoint(5, 5));
+}
+
+void TestKeyboardSet::idleKeypadRunsNoPass()
+{
+    m_set->CreateKeyboards();
+    m_set->ShowKeyboard(1, m_channelA.get());
+    QTest::qWait(50);
+    const int settled = m_keys.passes;
+    QVERIFY(settled >= 1);
+    QTest::qWait(300);
+    QCOMPARE(m_keys.passes, settled);
+
+    // Many requests before the event loop turns make one pass.
+    for (int i = 0; i < 20; ++i)
+        m_set->ScheduleIdleSteps();
+    QCoreApplication::processEvents();
+    QCOMPARE(m_keys.passes, settled + 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(m_keys.passes, settled + 1);
+
+    // PC Enter and Space held together in the active keypad: each pass
+    // moves the keypad's focus to RETURN and back to SPACE, which is no
+    // reason for another pass.
+    RecordingKeyboard *keyboard = m_set->Recording(1);
+    QApplication::setActiveWindow(keyboard);
+    QTRY_COMPARE(QApplication::activeWindow(), keyboard);
+    m_keys.held << VK_RETURN << VK_SPACE;
+    m_set->ScheduleIdleSteps();
+    QTest::qWait(300);
+    QVERIFY2(m_keys.passes < settled + 10, qPrintable(QString::number(m_keys.passes - settled)));
+    // SPACE takes over from RETURN in the first pass; RETURN, still held,
+    // goes down again in the next.
+    QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x00, 0x20) + KeyMessageBytes(0x00, 0x0D));
+}
+
+void TestKeyboardSet::passesGoOnUntilNothingChanges()
+{
+    m_set->CreateKeyboards();
+    m_set->ShowKeyboard(0, m_channelA.get());
+    RecordingKeyboard *keyboard = m_set->Recording(0);
+    QTest::qWait(20);
+
+    // A SPACE tap between two passes: its press and release came as events
+    // before the pass; the break needs a pass of its own, with no event left
+    // to ask for it.
+    m_keys.pressedSinceTake.insert(VK_SPACE);
+    m_set->ScheduleIdleSteps();
+    QTRY_COMPARE(keyboard->messages.size(), 2);
+    QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x00, 0x20) + KeyMessageBytes(0x01, 0x20));
+
+    // SHIFT unlatched with the mouse while A is held: the SHIFT break, then
+    // the plain make.
+    keyboard->show();
+    QTest::mouseClick(keyboard->Latch("SHIFT"), Qt::LeftButton);
+    m_keys.held.insert('A');
+    QTRY_COMPARE(keyboard->messages.size(), 1);
+    QTest::mouseClick(keyboard->Latch("SHIFT"), Qt::LeftButton);
+    QTRY_COMPARE(keyboard->messages.size(), 3);
+    QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x04, 0x61) + KeyMessageBytes(0x05, 0x61)
+                                      + KeyMessageBytes(0x00, 0x41));
+    const int passes = m_keys.passes;
+    QTest::qWait(100);
+    QCOMPARE(m_keys.passes, passes);
+}
+
+void TestKeyboardSet::noPassWhileAMenuOrModalDialogIsOpen_data()
+{
+    QTest::addColumn<bool>("menu");
+    QTest::newRow("popup menu") << true;
+    QTest::newRow("modal dialog") << false;
+}
+
+void TestKeyboardSet::noPassWhileAMenuOrModalDialogIsOpen()
+{
+    QFETCH(bool, menu);
+    m_set->CreateKeyboards();
+    m_set->ShowKeyboard(0, m_channelA.get());
+    RecordingKeyboard *keyboard = m_set->Recording(0);
+    QTest::qWait(20);
+    const int before = m_keys.passes;
+
+    QMenu popup;
+    popup.addAction(QStringLiteral("&Tastiera"));
+    QDialog dialog;
+    if (menu) {
+        popup.popup(QPoint(20, 20));
+        QTRY_VERIFY(QApplication::activePopupWidget());
+    } else {
+        dialog.setWindowModality(Qt::ApplicationModal);
+        dialog.show();
+        QTRY_VERIFY(QApplication::activeModalWidget());
+    }
+    // Whatever asks for a pass meanwhile, none runs.
+    m_keys.held.insert('Q');
+    m_set->ScheduleIdleSteps();
+    QTest::mousePress(keyboard->Key("W"), Qt::LeftButton);
+    QTest::qWait(100);
+    QCOMPARE(m_keys.passes, before);
+    QVERIFY(keyboard->messages.isEmpty());
+
+    // Closing it is enough for the pass to run.
+    QTest::mouseRelease(keyboard->Key("W"), Qt::LeftButton);
+    popup.hide();
+    dialog.hide();
+    QTRY_COMPARE(keyboard->messages.size(), 1);
+    QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x00, 0x51));
+}
+
+void TestKeyboardSet::passRunsInsideAChannelWaitUnderADialog()
+{
+    // A channel's blocking wait keeps the passes running, even under a
+    // modal dialog (the statistics window connecting, for example).
+    m_set->CreateKeyboards();
+    m_set->ShowKeyboard(2, m_channelA.get());
+    RecordingKeyboard *keyboard = m_set->Recording(2);
+    QDialog dialog;
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.show();
+    QTRY_VERIFY(QApplication::activeModalWidget());
+
+    // The other controller stops reading, so a large send waits until it
+    // reads again.
+    QVERIFY(m_serverB->waitForClient());
+    m_serverB->setReading(false);
+    QTimer::singleShot(300, m_serverB.get(), [this] { m_serverB->setReading(true); });
+    m_keys.held.insert(VK_F1);
+    m_set->ScheduleIdleSteps();
+    m_channelB->SendBytes(QByteArray(32 * 1024 * 1024, 'x'));
+    QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x00, 0xF1));
 }
 
 QTEST_MAIN(TestKeyboardSet)
