@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProcFsReader.h"
 #include "ProcessSource.h"
 
 #include <QByteArray>
@@ -17,9 +18,7 @@ public:
     bool readExecutablePath(qint64 pid, QByteArray &path) const override;
 
 private:
-    bool readEntry(qint64 pid, const char *entry, QByteArray &content) const;
-
-    QByteArray m_root;
+    ProcFsReader m_reader;
 };
 
 // The process table of the running system.

@@ -1,7 +1,9 @@
 #include "SetupCommand.h"
 
+#include "DetachedStart.h"
 #include "ScriptInterpreters.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -51,10 +53,7 @@ bool SetupCommand::startDetached(QProcess &process) const
         if (beside.isFile() && beside.isExecutable())
             program = QStringLiteral("./") + program;
     }
-    process.setProgram(program);
-    process.setArguments(m_parts.mid(1));
-    // Detached, the setup is a process of its own: no pipes tie it to the
-    // installer, the installer never waits for it, and neither deleting the
-    // process object nor quitting the installer ends it.
-    return process.startDetached();
+    // Detached, the installer never waits for the setup, and quitting the
+    // installer does not end it.
+    return startDetachedIn(process, program, m_parts.mid(1), QDir::currentPath());
 }

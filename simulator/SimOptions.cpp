@@ -1,5 +1,7 @@
 #include "SimOptions.h"
 
+#include "ProgramVersions.h"
+
 #include <QCommandLineParser>
 #include <limits>
 
@@ -53,7 +55,7 @@ ParseOutcome ParseSimOptions(const QStringList &arguments, SimOptions *options, 
         "messages and pushes network statistics, for consoles to test against."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help."));
-    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the version."));
     const QCommandLineOption address(QStringLiteral("address"),
         QStringLiteral("Listen address, default 127.0.0.1; must be in 127.0.0.0/8."), QStringLiteral("A"));
     const QCommandLineOption allowAny(QStringLiteral("allow-any-address"),
@@ -126,7 +128,7 @@ ParseOutcome ParseSimOptions(const QStringList &arguments, SimOptions *options, 
         return ParseOutcome::Help;
     }
     if (parser.isSet(version)) {
-        *message = QStringLiteral("ctrlsim 1.0");
+        *message = QStringLiteral("ctrlsim ") + QLatin1String(ProgramVersions::kSimulator);
         return ParseOutcome::Version;
     }
     if (!parser.positionalArguments().isEmpty()) {

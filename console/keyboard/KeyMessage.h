@@ -12,3 +12,8 @@ constexpr quint8 KF_ALT = 0x08;     // ENT latch, or ALT on the compact keypad
 constexpr quint8 KF_SPECIAL = 0x10; // non-character keys of the first keypad
 
 constexpr int kKeyMessageSize = 2;
+
+// The screen window's refresh request ("Aggiorna") is one such message: the
+// controller answers it by sending every line of its panel again.
+constexpr quint8 kRefreshFlags = KF_SPECIAL;
+constexpr quint8 kRefreshCode = 0x65;

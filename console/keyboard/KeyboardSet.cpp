@@ -30,11 +30,6 @@ void CKeyboardSet::SetScreenWindowProbe(ScreenWindowProbe probe)
     m_screenWindows = probe ? std::move(probe) : ScreenWindowProbe([] { return true; });
 }
 
-CKeyStateSource *CKeyboardSet::KeyState() const
-{
-    return m_keyFilter;
-}
-
 CKeyboardDlg *CKeyboardSet::NewKeyboard(int layout)
 {
     return new CKeyboardDlg(KeyboardLayoutAt(layout), m_keyFilter, m_mainFrame);

@@ -1,6 +1,7 @@
 #include "AboutDlg.h"
 
 #include "ConsoleIcons.h"
+#include "ProgramVersions.h"
 #include "ui_AboutDlg.h"
 
 CAboutDlg::CAboutDlg(QWidget *parent)
@@ -11,6 +12,7 @@ CAboutDlg::CAboutDlg(QWidget *parent)
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     setFixedSize(size());
     m_ui->IDC_ICON->setPixmap(ConsoleIcons::ProgramIcon().pixmap(32, 32));
+    m_ui->IDC_VERSION->setText(QStringLiteral("Brenlow Versione ") + QLatin1String(ProgramVersions::kConsole));
     connect(m_ui->IDOK, &QPushButton::clicked, this, &CAboutDlg::accept);
 }
 

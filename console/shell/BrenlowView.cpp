@@ -3,6 +3,7 @@
 #include "BrenlowApp.h"
 #include "BrenlowDoc.h"
 #include "ChildFrame.h"
+#include "KeyMessage.h"
 #include "KprotChannel.h"
 #include "LocalKeys.h"
 #include "MainFrame.h"
@@ -16,15 +17,6 @@
 #include <QMenu>
 #include <QPainter>
 #include <QRegularExpression>
-
-namespace {
-
-// The refresh request: a key message the controller answers by sending
-// every line of its panel again.
-constexpr char KF_SPECIAL = 0x10;
-constexpr char kRefreshCode = 0x65;
-
-} // namespace
 
 CBrenlowView::CBrenlowView(CBrenlowDoc *document, CChildFrame *frame)
     : QWidget(nullptr)
@@ -135,8 +127,8 @@ void CBrenlowView::focusInEvent(QFocusEvent *event)
 
 void CBrenlowView::OnAggiorna()
 {
-    const char request[2] = {KF_SPECIAL, kRefreshCode};
-    m_channel->SendBytes(request, 2);
+    const char request[kKeyMessageSize] = {char(kRefreshFlags), char(kRefreshCode)};
+    m_channel->SendBytes(request, kKeyMessageSize);
 }
 
 void CBrenlowView::OnTastiera()

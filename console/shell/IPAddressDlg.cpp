@@ -20,11 +20,6 @@ CIPAddressDlg::~CIPAddressDlg()
     delete m_ui;
 }
 
-IPv4AddressEdit *CIPAddressDlg::AddressEdit() const
-{
-    return m_ui->IDC_IPADDRESS;
-}
-
 void CIPAddressDlg::accept()
 {
     // An address with an empty field is not an address: stay open, quietly.

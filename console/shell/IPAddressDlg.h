@@ -18,7 +18,6 @@ public:
     ~CIPAddressDlg() override;
 
     QString Address() const { return m_address; }
-    class IPv4AddressEdit *AddressEdit() const;
 
     void accept() override;
 

@@ -1,16 +1,13 @@
 #pragma once
 
-class QCoreApplication;
 class QFileDialog;
 class QString;
 class QWidget;
 
 // The console speaks Italian throughout, also where Qt brings texts of its
 // own (the open-file dialog, the screen windows' system menu, the edit
-// boxes' context menus): Qt's Italian catalogue is loaded at start.
-// Returns false when the catalogue is not installed; Qt's texts then stay
-// in English and the program goes on.
-bool InstallItalianTexts(QCoreApplication *application);
+// boxes' context menus): Qt's Italian catalogue is loaded at start with
+// installItalianSystemTexts().
 
 // The open-file dialog of "Apri da filelist": any file, which must exist,
 // starting in startFolder. Qt's own dialog, so that it speaks the console's

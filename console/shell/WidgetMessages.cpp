@@ -1,25 +1,28 @@
 #include "WidgetMessages.h"
 
+#include "ModalMessageBox.h"
+
 #include <QApplication>
-#include <QMessageBox>
 
 void WidgetMessages::Show(const QString &caption, const QString &text, MessageIcon icon)
 {
-    QMessageBox::Icon boxIcon = QMessageBox::Critical;
+    MessageBoxRequest box;
     switch (icon) {
     case MessageIcon::Error:
-        boxIcon = QMessageBox::Critical;
+        box.icon = QMessageBox::Critical;
         break;
     case MessageIcon::Exclamation:
-        boxIcon = QMessageBox::Warning;
+        box.icon = QMessageBox::Warning;
         break;
     case MessageIcon::Information:
-        boxIcon = QMessageBox::Information;
+        box.icon = QMessageBox::Information;
         break;
     case MessageIcon::Question:
-        boxIcon = QMessageBox::Question;
+        box.icon = QMessageBox::Question;
         break;
     }
-    QMessageBox box(boxIcon, caption, text, QMessageBox::Ok, QApplication::activeWindow());
-    box.exec();
+    box.title = caption;
+    box.text = text;
+    box.parent = QApplication::activeWindow();
+    execMessageBox(box);
 }

@@ -1,16 +1,40 @@
 #include "BrenlowApp.h"
-#include "ItalianTexts.h"
+#include "ProgramEntry.h"
+#include "ProgramVersions.h"
+#include "SystemTexts.h"
 #include "WidgetMessages.h"
 
 #include <QApplication>
 #include <QStringList>
 
+namespace {
+
+ProgramDescription consoleDescription()
+{
+    ProgramDescription program;
+    program.name = QStringLiteral("Brenlow");
+    program.version = QLatin1String(ProgramVersions::kConsole);
+    program.summary = QStringLiteral("Machine console: one screen window per knitting-machine controller,\n"
+                                     "with its on-screen keypads and network statistics.");
+    program.argumentName = QStringLiteral("channel-list");
+    program.argumentHelp = QStringLiteral("Text file with one controller address per line, opened at start;\n"
+                                          "the whole command line is taken as its path.");
+    program.argumentSyntax = QStringLiteral("[channel-list]");
+    return program;
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    if (printStandaloneOption(argc, argv, consoleDescription()))
+        return 0;
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brenlow"));
+    QApplication::setApplicationVersion(QLatin1String(ProgramVersions::kConsole));
     // Before any window exists: Qt translates its texts as it creates them.
-    InstallItalianTexts(&application);
+    installItalianSystemTexts(&application);
 
     WidgetMessages messages;
     SetMessages(&messages);

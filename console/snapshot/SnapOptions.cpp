@@ -1,6 +1,7 @@
 #include "SnapOptions.h"
 
 #include "PanelSnapshot.h"
+#include "ProgramVersions.h"
 
 #include <QCommandLineParser>
 
@@ -56,7 +57,7 @@ SnapParse ParseSnapOptions(const QStringList &arguments, SnapOptions *options, Q
         "size (240 x 128 or 320 x 240) and in the colours the Brenlow console paints,\n"
         "and can record the controller's screen stream for ctrlsim --replay."));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
-    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the version."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, QStringLiteral("Show the version."));
     const QCommandLineOption scale(QStringLiteral("scale"),
         QStringLiteral("Each panel pixel becomes an N x N square, 1 to 8 (default 1)."), QStringLiteral("N"));
     const QCommandLineOption timeout(QStringLiteral("timeout"),
@@ -83,7 +84,7 @@ SnapParse ParseSnapOptions(const QStringList &arguments, SnapOptions *options, Q
         return SnapParse::Help;
     }
     if (parser.isSet(version)) {
-        *message = QStringLiteral("brenlow-snap %1").arg(QStringLiteral(BRENLOW_SNAP_VERSION));
+        *message = QStringLiteral("brenlow-snap ") + QLatin1String(ProgramVersions::kSnapshot);
         return SnapParse::Version;
     }
 

@@ -1,4 +1,5 @@
 #include "QDlgQuorvelAbout.h"
+#include "ProgramVersions.h"
 #include "ui_QDlgQuorvelAbout.h"
 
 #include <QDesktopServices>
@@ -7,13 +8,13 @@
 namespace {
 
 // The launcher module's version: major in bits 24-31, minor in bits 16-23,
-// build in bits 0-15.
-constexpr quint32 moduleVersion = 0x03010005;
+// build in bits 0-15. Module and product carry the platform's release.
+constexpr quint32 moduleVersion = ProgramVersions::kLauncherPacked;
 const char *const moduleName = "QuorvelEnv";
 const char *const releaseDate = "22/3/2021";
-constexpr int productMajor = 3;
-constexpr int productMinor = 1;
-constexpr int productBuild = 5;
+constexpr unsigned productMajor = ProgramVersions::kPlatformMajor;
+constexpr unsigned productMinor = ProgramVersions::kPlatformMinor;
+constexpr unsigned productBuild = ProgramVersions::kPlatformBuild;
 
 const char *const machineMakerAddress = "https://vrandel.example.com/";
 const char *const softwareMakerAddress = "https://prevok.example.com/";

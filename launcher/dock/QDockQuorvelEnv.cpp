@@ -4,7 +4,7 @@
 #include "HelpManual.h"
 #include "QDlgQuorvelAbout.h"
 #include "player/MediaPlayer.h"
-#include "startup/DetachedStart.h"
+#include "DetachedStart.h"
 #include "startup/LauncherSettings.h"
 
 #include <QCursor>

@@ -2,7 +2,7 @@
 
 #include "QMacXml.h"
 #include "QMachine.h"
-#include "startup/DetachedStart.h"
+#include "DetachedStart.h"
 #include "startup/LauncherSettings.h"
 
 #include <QCoreApplication>

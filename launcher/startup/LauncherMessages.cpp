@@ -1,6 +1,6 @@
 #include "LauncherMessages.h"
 
-#include <QMessageBox>
+#include "ModalMessageBox.h"
 
 namespace {
 LauncherMessageBoxes g_realBoxes;
@@ -23,17 +23,15 @@ void LauncherMessages::install(LauncherMessages *messages)
 
 void LauncherMessageBoxes::critical(QWidget *parent, const QString &title, const QString &text)
 {
-    QMessageBox::critical(parent, title, text, QMessageBox::Ok, QMessageBox::NoButton);
+    execMessageBox({QMessageBox::Critical, title, text, QMessageBox::Ok, QMessageBox::NoButton, parent});
 }
 
 void LauncherMessageBoxes::plain(const QString &text)
 {
-    QMessageBox box;
-    box.setText(text);
-    box.exec();
+    execMessageBox({QMessageBox::NoIcon, QString(), text, QMessageBox::Ok, QMessageBox::NoButton, nullptr});
 }
 
 void LauncherMessageBoxes::warning(QWidget *parent, const QString &title, const QString &text)
 {
-    QMessageBox::warning(parent, title, text, QMessageBox::Close);
+    execMessageBox({QMessageBox::Warning, title, text, QMessageBox::Close, QMessageBox::NoButton, parent});
 }

@@ -22,10 +22,6 @@ void initLauncherResources()
 #endif
 }
 
-namespace {
-
-} // namespace
-
 int runLauncher(int argc, char **argv)
 {
     // A second launcher ends here, before any window or cursor change.

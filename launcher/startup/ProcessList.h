@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ProcFsReader.h"
+
 #include <QString>
 #include <QVector>
 
@@ -28,5 +30,5 @@ public:
     QVector<ProcessEntry> processes() const override;
 
 private:
-    QString m_procRoot;
+    ProcFsReader m_reader;
 };

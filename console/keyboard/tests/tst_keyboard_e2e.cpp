@@ -23,7 +23,7 @@ private:
     CKprotChannel *m_channel;
 };
 
-const char *const kControllerAddress = "127.0.0.41";
+const char *const kControllerAddress = "127.0.23.41";
 
 } // namespace
 

@@ -6,6 +6,7 @@
 #include "ChildFrame.h"
 #include "CommandIds.h"
 #include "ItalianTexts.h"
+#include "SystemTexts.h"
 #include "KprotChannel.h"
 #include "LoopbackServer.h"
 #include "MainFrame.h"
@@ -82,7 +83,7 @@ private slots:
 void TestConsoleTexts::initTestCase()
 {
     // As the program does at start, before any window exists.
-    QVERIFY2(InstallItalianTexts(qApp), "Qt's Italian catalogue is not installed");
+    QVERIFY2(installItalianSystemTexts(qApp), "Qt's Italian catalogue is not installed");
 }
 
 void TestConsoleTexts::fileDialogAndSystemMenuSpeakItalian()
@@ -167,7 +168,7 @@ void TestConsoleTexts::arrangedScreenWindowsArePaintedWhole()
     QList<QSharedPointer<LoopbackServer>> servers;
     QList<CChildFrame *> frames;
     for (int i = 0; i < 5; ++i) {
-        const QString address = QStringLiteral("127.0.0.%1").arg(61 + i);
+        const QString address = QStringLiteral("127.0.22.%1").arg(61 + i);
         servers << QSharedPointer<LoopbackServer>::create(QHostAddress(address), SCREEN_PORT);
         CChildFrame *frame = app.OpenScreenWindow(address);
         QVERIFY(frame && servers.last()->waitForClient());

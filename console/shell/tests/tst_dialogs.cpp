@@ -53,7 +53,8 @@ void TestDialogs::addressDialogAcceptsOnlyFourFilledFields()
 {
     CIPAddressDlg dialog;
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Indirizzo IP"));
-    IPv4AddressEdit *edit = dialog.AddressEdit();
+    auto *edit = dialog.findChild<IPv4AddressEdit *>(QStringLiteral("IDC_IPADDRESS"));
+    QVERIFY(edit);
     auto *ok = dialog.findChild<QPushButton *>(QStringLiteral("IDOK"));
     QVERIFY(ok && ok->isDefault());
 

@@ -62,12 +62,12 @@ void TestScreenHostilePeers::peerEndingBeforeItsFirstBlockLeavesTheAddressFree_d
 {
     QTest::addColumn<QString>("address");
     QTest::addColumn<QStringList>("fault");
-    QTest::newRow("orderly close") << "127.0.0.61" << QStringList{"--close-after", "0"};
-    QTest::newRow("reset") << "127.0.0.62" << QStringList{"--reset-after", "0"};
-    QTest::newRow("half-close") << "127.0.0.63" << QStringList{"--half-close-after", "0"};
+    QTest::newRow("orderly close") << "127.0.20.61" << QStringList{"--close-after", "0"};
+    QTest::newRow("reset") << "127.0.20.62" << QStringList{"--reset-after", "0"};
+    QTest::newRow("half-close") << "127.0.20.63" << QStringList{"--half-close-after", "0"};
     // A block the console rejects shows nothing either.
     QTest::newRow("rejected block, then close")
-        << "127.0.0.64" << QStringList{"--invalid-kind-after", "0", "--close-after", "0"};
+        << "127.0.20.64" << QStringList{"--invalid-kind-after", "0", "--close-after", "0"};
 }
 
 void TestScreenHostilePeers::peerEndingBeforeItsFirstBlockLeavesTheAddressFree()
@@ -97,7 +97,7 @@ void TestScreenHostilePeers::peerEndingBeforeItsFirstBlockLeavesTheAddressFree()
 
 void TestScreenHostilePeers::peerEndingAfterItsFirstBlockKeepsTheWindow()
 {
-    const QString address = QStringLiteral("127.0.0.65");
+    const QString address = QStringLiteral("127.0.20.65");
     SimulatedController controller(QStringLiteral(CTRLSIM_PATH));
     QVERIFY(controller.Start(address, ScreenServiceOptions({QStringLiteral("--close-after"), QStringLiteral("3")})));
 
@@ -121,7 +121,7 @@ void TestScreenHostilePeers::peerEndingAfterItsFirstBlockKeepsTheWindow()
 
 void TestScreenHostilePeers::tricklingPeerShowsItsPanel()
 {
-    const QString address = QStringLiteral("127.0.0.66");
+    const QString address = QStringLiteral("127.0.20.66");
     SimulatedController controller(QStringLiteral(CTRLSIM_PATH));
     QVERIFY(controller.Start(address, ScreenServiceOptions({QStringLiteral("--layout"), QStringLiteral("2"),
                                                             QStringLiteral("--trickle-ms"), QStringLiteral("1"),

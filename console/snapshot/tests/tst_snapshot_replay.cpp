@@ -18,7 +18,7 @@ using namespace SnapTest;
 namespace {
 
 const QString kSnap = QStringLiteral(BRENLOW_SNAP);
-const QString kCtrlsim = QStringLiteral(CTRLSIM);
+const QString kCtrlsim = QStringLiteral(CTRLSIM_PATH);
 
 QString Host(int last)
 {

@@ -1,0 +1,18 @@
+#include "SystemTexts.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+bool installItalianSystemTexts(QCoreApplication *application)
+{
+    auto *translator = new QTranslator(application);
+    // "qt_it" gathers the catalogues of every Qt module the programs use.
+    if (!translator->load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qt"), QStringLiteral("_"),
+                          QLibraryInfo::location(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
