@@ -4,6 +4,8 @@
 #include "FuzzSupport.h"
 #include "LauncherFuzzSupport.h"
 #include "records/QProject.h"
+#include "startup/LauncherSettings.h"
+#include "startup/SettingsFileFormat.h"
 
 #include <QDataStream>
 #include <QDir>
@@ -60,10 +62,10 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     InstallSilentLauncherMessages();
     // The machine store is read from a folder of the fuzzer's own, never
     // from the settings of the machine the fuzzer runs on.
-    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, Folder().filePath(QStringLiteral("system")));
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Folder().filePath(QStringLiteral("user")));
-    QSettings store(QSettings::NativeFormat, QSettings::SystemScope, QStringLiteral("Prevok S.p.A."),
-                    QStringLiteral("QuorvelEnv"));
+    QSettings::setPath(SettingsFileFormat::format(), QSettings::SystemScope, Folder().filePath(QStringLiteral("system")));
+    QSettings::setPath(SettingsFileFormat::format(), QSettings::UserScope, Folder().filePath(QStringLiteral("user")));
+    const auto opened = LauncherSettings::openMachineStore();
+    QSettings &store = *opened;
     store.beginGroup(QStringLiteral("Machines"));
     AddMachine(store, QStringLiteral("Missing"), 1, 5, false);
     AddMachine(store, QStringLiteral("Rettilinea"), 1, 7, true);

@@ -96,12 +96,12 @@ int Grid::TileAt(const QPoint &point, int count) const
 
 Grid Flow(int count, const QSize &area, int captionHeight, int minTileWidth)
 {
-    const int inset = 2 * (kBorder + kSpacing);
-    const auto tileFor = [captionHeight, inset](int tileWidth) {
+    constexpr int inset = 2 * (kBorder + kSpacing);
+    const auto tileFor = [captionHeight](int tileWidth) {
         return QSize(tileWidth, PanelBoxHeight(tileWidth) + captionHeight + inset);
     };
     // The widest tile whose height is at most the given one.
-    const auto widthFor = [captionHeight, inset](int tileHeight) {
+    const auto widthFor = [captionHeight](int tileHeight) {
         return (tileHeight - captionHeight - inset) * 4 / 3 + inset;
     };
 
