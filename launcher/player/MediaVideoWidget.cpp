@@ -59,6 +59,10 @@ void MediaVideoWidget::setFullScreen(bool enabled)
         setWindowFlags((windowFlags() & ~(Qt::Window | Qt::SubWindow)) | Qt::Widget);
         setWindowState(windowState() & ~Qt::WindowFullScreen);
         show();
+        // The video area's layout last placed the surface while it was a
+        // window of its own, which a layout leaves out with no room; without
+        // a new pass it stays zero pixels high and never shows a frame.
+        updateGeometry();
     }
     emit fullScreenChanged(enabled);
 }

@@ -58,6 +58,7 @@ private slots:
     void introThenReplacementOnce();
     void fewAudioOutputsPlaySkipTwice();
     void missingVideosDoNotBlock();
+    void replacementFillsTheVideoArea();
     void unplayableVideoDoesNotBlock();
     void escapeEndsTheVideo();
     void fullScreenSwitches();
@@ -201,6 +202,22 @@ void TestPlayerWindow::unplayableVideoDoesNotBlock()
     // The replacement (the same name: it holds no "introQuorvel") fails too.
     QTRY_COMPARE_WITH_TIMEOUT(m_messages->boxes.size(), 2, MediaPlayer::startTimeoutMs + 5000);
     QCOMPARE(dockCount(player), 2);
+}
+
+void TestPlayerWindow::replacementFillsTheVideoArea()
+{
+    const QString intro = m_dir->filePath(QStringLiteral("introQuorvel.avi"));
+    writeFile(intro, tinyAviVideo(3));
+    writeFile(m_dir->filePath(QStringLiteral("skip.avi")), tinyAviVideo(300));
+    TestPlayer player(3);
+    player.initPlayer(intro);
+    QTRY_COMPARE_WITH_TIMEOUT(dockCount(player), 1, playTimeoutMs);
+    QTRY_COMPARE_WITH_TIMEOUT(player.mediaObject().state(), Phonon::PlayingState, playTimeoutMs);
+    // Back from full screen, the surface fills the video area again, so the
+    // replacement is seen beside the dock.
+    MediaVideoWidget *video = player.videoWidget();
+    QTRY_VERIFY(video->isVisible() && !video->isWindow());
+    QTRY_COMPARE(video->size(), video->parentWidget()->size());
 }
 
 void TestPlayerWindow::escapeEndsTheVideo()
