@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 
 namespace FuzzSupport {
@@ -56,6 +58,24 @@ int PieceCutter::NextSize()
         return 1 + int((m_state >> 8) % 16);
     default:
         return 1 + int((m_state >> 8) % 700);
+    }
+}
+
+void FeedInPieces(const uint8_t *data, size_t size, const std::function<void(QByteArray &buffer)> &step)
+{
+    if (size < 4)
+        return;
+    uint32_t seed = 0;
+    std::memcpy(&seed, data, 4);
+    PieceCutter cutter(seed);
+    const char *stream = reinterpret_cast<const char *>(data + 4);
+    const int length = int(size - 4);
+    QByteArray buffer;
+    for (int at = 0; at < length;) {
+        const int piece = std::min(cutter.NextSize(), length - at);
+        buffer.append(stream + at, piece);
+        at += piece;
+        step(buffer);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 // Shared by the fuzz targets: the Qt application object some readers need,
 // the input written to a file for readers that take a path, and the piece
@@ -33,5 +34,11 @@ public:
 private:
     uint32_t m_state;
 };
+
+// Feeds a stream target's input the way reads bring it: the first four
+// bytes seed the cut, the rest is the stream, appended to one buffer piece
+// by piece; the step runs after each piece with that buffer. Inputs shorter
+// than the seed are skipped.
+void FeedInPieces(const uint8_t *data, size_t size, const std::function<void(QByteArray &buffer)> &step);
 
 } // namespace FuzzSupport

@@ -5,27 +5,13 @@
 #include "ScreenBlockParser.h"
 #include "ScreenImage.h"
 
-#include <cstring>
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     using namespace FuzzSupport;
-    if (size < 4)
-        return 0;
-    uint32_t seed = 0;
-    std::memcpy(&seed, data, 4);
-    PieceCutter cutter(seed);
-    const char *stream = reinterpret_cast<const char *>(data + 4);
-    const int length = int(size - 4);
-
     QString lastStatus;
     ScreenBlockParser parser([&lastStatus](const QString &text) { lastStatus = text; });
     ScreenImage image;
-    QByteArray buffer;
-    for (int at = 0; at < length;) {
-        const int piece = std::min(cutter.NextSize(), length - at);
-        buffer.append(stream + at, piece);
-        at += piece;
+    FeedInPieces(data, size, [&](QByteArray &buffer) {
         parser.Parse(buffer, image);
 
         // What stays behind is the start of one block still incomplete.
@@ -44,6 +30,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             Fail("display mode out of range");
         if (image.KeyboardLayout() < 0 || image.KeyboardLayout() > 2)
             Fail("keyboard layout out of range");
-    }
+    });
     return 0;
 }

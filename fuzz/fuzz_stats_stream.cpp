@@ -5,25 +5,11 @@
 #include "StatisticsRecordParser.h"
 #include "StatisticsTexts.h"
 
-#include <cstring>
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     using namespace FuzzSupport;
-    if (size < 4)
-        return 0;
-    uint32_t seed = 0;
-    std::memcpy(&seed, data, 4);
-    PieceCutter cutter(seed);
-    const char *stream = reinterpret_cast<const char *>(data + 4);
-    const int length = int(size - 4);
-
     StatisticsRecordParser parser;
-    QByteArray buffer;
-    for (int at = 0; at < length;) {
-        const int piece = std::min(cutter.NextSize(), length - at);
-        buffer.append(stream + at, piece);
-        at += piece;
+    FeedInPieces(data, size, [&](QByteArray &buffer) {
         if (parser.Parse(buffer)) {
             const QHash<int, QString> texts = StatisticsTexts::FormatStatistics(parser.LastRecord());
             // A record is shown whole (chip line and 28 counters) or not at all.
@@ -34,6 +20,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             Fail("a complete record stayed in the buffer");
         if (!buffer.isEmpty() && buffer.at(0) != 0)
             Fail("a record with another kind byte stayed in the buffer");
-    }
+    });
     return 0;
 }
