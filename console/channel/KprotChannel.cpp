@@ -64,6 +64,7 @@ void CKprotChannel::Open(const QString &host, CKprotListener *listener, quint16 
     m_listener = listener;
     DropSocket(false);
     m_readEnded = false;
+    m_resetSeenAtConnect = 0;
 
     const int fd = StreamSocket::Create();
     if (fd < 0) {
@@ -145,7 +146,7 @@ bool CKprotChannel::Connect(quint32 address, quint16 port, int timeoutMs)
             result = -1;
             return true;
         }
-        result = StreamSocket::ConnectResult(m_fd);
+        result = StreamSocket::ConnectResult(m_fd, &m_resetSeenAtConnect);
         if (result == 1)
             m_writeNotifier->setEnabled(true);
         return result != 1;
@@ -367,6 +368,8 @@ void CKprotChannel::DeliverReadNotification()
     // done; a controller faster than the listener is held back by TCP.
     char block[kReadBlockSize];
     qint64 got = StreamSocket::Receive(m_fd, block, kReadBlockSize);
+    if (got == 0 && m_resetSeenAtConnect != 0)
+        got = -m_resetSeenAtConnect;
 
     // A message box runs its own event loop, in which the owner may close or
     // even delete this channel; nothing here touches it after that.

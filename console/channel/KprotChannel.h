@@ -91,4 +91,7 @@ private:
     // The controller's shutdown or a read error was reported: nothing more
     // can come, so the socket is no longer watched for reading.
     bool m_readEnded = false;
+    // A reset that came before the connect was seen through; the first read
+    // past the bytes the controller sent before it reports it.
+    int m_resetSeenAtConnect = 0;
 };

@@ -60,10 +60,17 @@ int StartConnect(int fd, quint32 address, quint16 port)
     return errno == EINPROGRESS || errno == EALREADY ? 1 : -errno;
 }
 
-int ConnectResult(int fd)
+int ConnectResult(int fd, int *laterError)
 {
-    if (const int error = TakeError(fd))
+    if (const int error = TakeError(fd)) {
+        // A refused connect is ECONNREFUSED; a reset only ends a connection
+        // that was established.
+        if (error == ECONNRESET) {
+            *laterError = error;
+            return 0;
+        }
         return -error;
+    }
     switch (TcpState(fd)) {
     case TCP_SYN_SENT:
         return 1;

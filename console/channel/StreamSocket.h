@@ -18,8 +18,11 @@ int Create();
 int StartConnect(int fd, quint32 address, quint16 port);
 
 // How a connect under way stands: 0 connected, 1 still under way, or the
-// negated errno of its failure.
-int ConnectResult(int fd);
+// negated errno of its failure. A connection the peer took and then reset
+// before this look counts as made: it may hold bytes to read, and the reset
+// goes to *laterError (taking the socket's error here clears it, so a read
+// would end with 0 instead of the reset).
+int ConnectResult(int fd, int *laterError);
 
 // The error recorded on the socket (a refused connect, a reset), cleared by
 // reading it; 0 when there is none.

@@ -77,13 +77,9 @@ void TestChannelHostilePeers::endOfConnectionIsReportedOnceAndTold()
     CKprotChannel channel;
     listener.channel = &channel;
     channel.Open(QStringLiteral("127.0.0.1"), &listener, controller.ScreenPort());
-    if (!channel.IsOpen()) {
-        // A reset right after the connection was taken can fail the connect.
-        QCOMPARE(option, QStringLiteral("--reset-after"));
-        QCOMPARE(messages.texts(), QStringList{QStringLiteral("Fallita connessione a host KPROT")});
-        QCOMPARE(listener.endedCalls, 0);
-        return;
-    }
+    // The controller took the connection, so it opened, however quickly the
+    // controller ended it again.
+    QVERIFY(channel.IsOpen());
 
     QTRY_COMPARE_WITH_TIMEOUT(listener.endedCalls, 1, 5000);
     QCOMPARE(messages.texts(), QStringList{message});
@@ -106,7 +102,9 @@ void TestChannelHostilePeers::failedSendAfterAResetIsTold()
     CKprotChannel channel;
     listener.channel = &channel;
     channel.Open(QStringLiteral("127.0.0.1"), &listener, controller.ScreenPort());
+    QVERIFY(channel.IsOpen());
     QTRY_COMPARE_WITH_TIMEOUT(listener.endedCalls, 1, 5000);
+    QCOMPARE(messages.texts(), QStringList{QStringLiteral("Errore ricezione canale KPROT")});
 
     channel.SendBytes("\x10\x65", 2);
     QCOMPARE(messages.texts().last(), QStringLiteral("Errore trasmissione canale KPROT"));

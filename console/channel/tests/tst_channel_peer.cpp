@@ -4,8 +4,12 @@
 #include "KprotListener.h"
 #include "RawPeer.h"
 #include "RecordingMessages.h"
+#include "StreamSocket.h"
 
 #include <QtTest>
+
+#include <arpa/inet.h>
+#include <cerrno>
 
 namespace {
 
@@ -36,6 +40,7 @@ private slots:
     void controllerThatStopsSendingStillGetsKeys();
     void resetAndOrderlyCloseAreToldApart_data();
     void resetAndOrderlyCloseAreToldApart();
+    void resetBeforeTheConnectWasSeenEndsAMadeConnection();
     void failedSendNeverGoesOutLater();
     void keysSentBeforeAFailedKeyStillArrive();
 };
@@ -111,6 +116,42 @@ void TestChannelPeer::resetAndOrderlyCloseAreToldApart()
     QCOMPARE(messages.entries.first().caption, QStringLiteral("Brenlow"));
     QVERIFY(channel.IsOpen());
     QCOMPARE(listener.received, QByteArray("half a unit"));
+}
+
+// On a busy console the controller may take the connection, send its first
+// block and reset before the console looks at its connect: the connection was
+// made, its bytes are read, and the reset ends it like any later reset.
+void TestChannelPeer::resetBeforeTheConnectWasSeenEndsAMadeConnection()
+{
+    RawPeer peer;
+    const int fd = StreamSocket::Create();
+    QVERIFY(fd >= 0);
+    QVERIFY(StreamSocket::StartConnect(fd, htonl(INADDR_LOOPBACK), peer.port()) >= 0);
+    QVERIFY(peer.accept());
+    peer.send("first block");
+    peer.reset();
+    QTest::qWait(50);
+
+    int laterError = 0;
+    QCOMPARE(StreamSocket::ConnectResult(fd, &laterError), 0);
+    QCOMPARE(laterError, ECONNRESET);
+    char bytes[64];
+    QCOMPARE(StreamSocket::Receive(fd, bytes, sizeof bytes), qint64(11));
+    StreamSocket::Close(fd);
+
+    // A refused connect stays a failure.
+    RawPeer *gone = new RawPeer;
+    const quint16 unused = gone->port();
+    delete gone;
+    const int refused = StreamSocket::Create();
+    const int started = StreamSocket::StartConnect(refused, htonl(INADDR_LOOPBACK), unused);
+    int result = started;
+    for (int tries = 0; result == 1 && tries < 100; ++tries) {
+        QTest::qWait(10);
+        result = StreamSocket::ConnectResult(refused, &laterError);
+    }
+    QCOMPARE(result, -ECONNREFUSED);
+    StreamSocket::Close(refused);
 }
 
 void TestChannelPeer::failedSendNeverGoesOutLater()
