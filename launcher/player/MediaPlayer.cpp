@@ -158,8 +158,30 @@ void MediaPlayer::startSource(const QString &fileName)
         return;
     }
     m_mediaObject.setCurrentSource(localSource(file.absoluteFilePath()));
+    m_requestedStart = m_startCount;
+    m_playRepeats = 0;
     m_mediaObject.play();
     m_startWatch.start();
+}
+
+void MediaPlayer::repeatLostPlayRequest(Phonon::State oldState)
+{
+    // A busy GStreamer back end, still pausing and stopping the video just
+    // skipped, can lose the play request of the one that follows: the new
+    // video then rests stopped for good. Stopped before it played, and not
+    // by its first load, it is asked to play again; a few times at most, so
+    // a video that keeps stopping ends in the start watch's failure.
+    constexpr int maxRepeats = 3;
+    if (oldState == Phonon::LoadingState || m_requestedStart != m_startCount
+        || m_playedStart == m_startCount || m_endedStart == m_startCount || m_playRepeats >= maxRepeats)
+        return;
+    ++m_playRepeats;
+    const int start = m_startCount;
+    QMetaObject::invokeMethod(this, [this, start] {
+            if (start == m_startCount && m_playedStart != m_startCount && m_endedStart != m_startCount
+                && m_mediaObject.state() == Phonon::StoppedState)
+                m_mediaObject.play();
+        }, Qt::QueuedConnection);
 }
 
 void MediaPlayer::onStartTimeout()
@@ -298,6 +320,8 @@ void MediaPlayer::stateChanged(Phonon::State newState, Phonon::State oldState)
         // its full screen here.
         if (m_playedStart == m_startCount)
             leaveFullScreen();
+        else
+            repeatLostPlayRequest(oldState);
         break;
     case Phonon::PlayingState:
         m_playedStart = m_startCount;
@@ -307,7 +331,8 @@ void MediaPlayer::stateChanged(Phonon::State newState, Phonon::State oldState)
         break;
     case Phonon::PausedState:
     case Phonon::BufferingState:
-        m_startWatch.stop();
+        // Not yet a start: the video before may be pausing on its way out,
+        // and a video that goes no further is still told about in time.
         break;
     case Phonon::ErrorState:
         m_mediaObject.pause();

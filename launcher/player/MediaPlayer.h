@@ -71,6 +71,7 @@ private:
     void endVideo();
     void onBackendFinished();
     void onStartTimeout();
+    void repeatLostPlayRequest(Phonon::State oldState);
     void onSkipTimeout();
     void reportPlaybackFailure(const QString &text);
     void leaveFullScreen();
@@ -105,6 +106,8 @@ private:
     int m_skippedStart = 0; // the start that skip() ended
     int m_playedStart = 0;  // the last start that reached playing
     int m_endedStart = 0;   // the last start whose end has run finished
+    int m_requestedStart = 0; // the last start whose source was given to the back end
+    int m_playRepeats = 0;    // play requests repeated for that start
     bool m_arrangingVideo = false;
 
     Q_DISABLE_COPY(MediaPlayer)
