@@ -54,6 +54,9 @@ MediaPlayer::MediaPlayer(bool smallScreen)
     m_skipWatch.setSingleShot(true);
     m_skipWatch.setInterval(skipEndDelayMs);
     connect(&m_skipWatch, &QTimer::timeout, this, &MediaPlayer::onSkipTimeout);
+    m_playNudge.setSingleShot(true);
+    m_playNudge.setInterval(playNudgeMs);
+    connect(&m_playNudge, &QTimer::timeout, this, &MediaPlayer::repeatLostPlayRequest);
 }
 
 MediaPlayer::~MediaPlayer()
@@ -162,26 +165,23 @@ void MediaPlayer::startSource(const QString &fileName)
     m_playRepeats = 0;
     m_mediaObject.play();
     m_startWatch.start();
+    m_playNudge.start();
 }
 
-void MediaPlayer::repeatLostPlayRequest(Phonon::State oldState)
+void MediaPlayer::repeatLostPlayRequest()
 {
     // A busy GStreamer back end, still pausing and stopping the video just
-    // skipped, can lose the play request of the one that follows: the new
-    // video then rests stopped for good. Stopped before it played, and not
-    // by its first load, it is asked to play again; a few times at most, so
-    // a video that keeps stopping ends in the start watch's failure.
+    // skipped, can lose the play request of the one that follows, with or
+    // without a word: the new video would then rest stopped for good. Still
+    // stopped and never played, it is asked to play again; a few times at
+    // most, so a video that keeps stopping ends in the start watch's failure.
     constexpr int maxRepeats = 3;
-    if (oldState == Phonon::LoadingState || m_requestedStart != m_startCount
-        || m_playedStart == m_startCount || m_endedStart == m_startCount || m_playRepeats >= maxRepeats)
+    if (m_requestedStart != m_startCount || m_playedStart == m_startCount || m_endedStart == m_startCount
+        || m_playRepeats >= maxRepeats || m_mediaObject.state() != Phonon::StoppedState)
         return;
     ++m_playRepeats;
-    const int start = m_startCount;
-    QMetaObject::invokeMethod(this, [this, start] {
-            if (start == m_startCount && m_playedStart != m_startCount && m_endedStart != m_startCount
-                && m_mediaObject.state() == Phonon::StoppedState)
-                m_mediaObject.play();
-        }, Qt::QueuedConnection);
+    m_mediaObject.play();
+    m_playNudge.start();
 }
 
 void MediaPlayer::onStartTimeout()
@@ -318,14 +318,17 @@ void MediaPlayer::stateChanged(Phonon::State newState, Phonon::State oldState)
         // The back end passes through the stopped state while it loads a
         // file, before the first frame; only a video that has played ends
         // its full screen here.
-        if (m_playedStart == m_startCount)
+        if (m_playedStart == m_startCount) {
             leaveFullScreen();
-        else
-            repeatLostPlayRequest(oldState);
+        } else if (oldState != Phonon::LoadingState) {
+            // Not the stop of a first load: the play request may be lost.
+            QMetaObject::invokeMethod(this, &MediaPlayer::repeatLostPlayRequest, Qt::QueuedConnection);
+        }
         break;
     case Phonon::PlayingState:
         m_playedStart = m_startCount;
         m_startWatch.stop();
+        m_playNudge.stop();
         if (m_mediaObject.hasVideo())
             setVideoWindowVisible(true);
         break;

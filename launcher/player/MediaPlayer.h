@@ -47,6 +47,8 @@ public:
     static constexpr int startTimeoutMs = 5000;
     // How long a skipped video may take to report its end.
     static constexpr int skipEndDelayMs = 300;
+    // How long a started video may rest stopped before it is asked again.
+    static constexpr int playNudgeMs = 1000;
 
 public slots:
     void updateInfo();
@@ -71,7 +73,7 @@ private:
     void endVideo();
     void onBackendFinished();
     void onStartTimeout();
-    void repeatLostPlayRequest(Phonon::State oldState);
+    void repeatLostPlayRequest();
     void onSkipTimeout();
     void reportPlaybackFailure(const QString &text);
     void leaveFullScreen();
@@ -102,6 +104,7 @@ private:
     bool m_introHandled = false;
     QTimer m_startWatch;
     QTimer m_skipWatch;
+    QTimer m_playNudge; // looks again whether a started video plays
     int m_startCount = 0;   // videos started so far
     int m_skippedStart = 0; // the start that skip() ended
     int m_playedStart = 0;  // the last start that reached playing

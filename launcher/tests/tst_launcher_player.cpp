@@ -61,6 +61,7 @@ private slots:
     void replacementFillsTheVideoArea();
     void unplayableVideoDoesNotBlock();
     void escapeEndsTheVideo();
+    void replacementPlaysWhenItsStartIsLost();
     void fullScreenSwitches();
     void noContextMenuAndNoClose();
     void cursorHiddenInFullScreen();
@@ -244,6 +245,49 @@ void TestPlayerWindow::escapeEndsTheVideo()
     QTest::qWait(MediaPlayer::skipEndDelayMs * 2);
     QCOMPARE(dockCount(player), 1);
     QCOMPARE(player.mediaObject().state(), Phonon::PlayingState);
+}
+
+// Stops the player's media as soon as the replacement has been handed to
+// it, the way a busy back end loses that video's play request while it still
+// winds down the one before.
+class LosesReplacementStart : public QObject
+{
+public:
+    explicit LosesReplacementStart(MediaPlayer *player) : m_player(player) { player->installEventFilter(this); }
+    bool done = false;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (!done && watched == m_player && event->type() == QEvent::ChildPolished
+            && qobject_cast<QDockQuorvelEnv *>(static_cast<QChildEvent *>(event)->child())) {
+            done = true;
+            QMetaObject::invokeMethod(this, [this] { m_player->mediaObject().stop(); }, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    MediaPlayer *m_player;
+};
+
+void TestPlayerWindow::replacementPlaysWhenItsStartIsLost()
+{
+    const QString intro = m_dir->filePath(QStringLiteral("introQuorvel.avi"));
+    writeFile(intro, tinyAviVideo(300));
+    writeFile(m_dir->filePath(QStringLiteral("skip.avi")), tinyAviVideo(300));
+    TestPlayer player(3);
+    player.initPlayer(intro);
+    QTRY_COMPARE_WITH_TIMEOUT(player.mediaObject().state(), Phonon::PlayingState, playTimeoutMs);
+
+    LosesReplacementStart loses(&player);
+    player.skip();
+    QTRY_VERIFY(loses.done);
+    QTRY_COMPARE_WITH_TIMEOUT(player.mediaObject().state(), Phonon::PlayingState, MediaPlayer::startTimeoutMs);
+    QCOMPARE(player.currentFile(), m_dir->filePath(QStringLiteral("skip.avi")));
+    QTest::qWait(MediaPlayer::skipEndDelayMs * 2);
+    QCOMPARE(dockCount(player), 1);
+    QVERIFY(m_messages->boxes.isEmpty());
 }
 
 void TestPlayerWindow::fullScreenSwitches()
