@@ -231,6 +231,13 @@ void MediaPlayer::skip()
     // nothing left to skip; one still loading is ended all the same.
     if (m_startCount == 0 || m_endedStart == m_startCount || m_mediaObject.state() == Phonon::ErrorState)
         return;
+    // A video already being skipped is ended by its skip watch. A second
+    // seek to its end would wait for the back end's streaming thread, which
+    // may itself be waiting for this thread after the first one: the
+    // launcher would freeze until the video's natural end (Esc pressed
+    // twice, or a double click followed by Alt+Return).
+    if (m_skippedStart == m_startCount)
+        return;
     const qint64 total = m_mediaObject.totalTime();
     if (total > 0)
         m_mediaObject.seek(total);
