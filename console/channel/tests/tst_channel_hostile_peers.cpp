@@ -36,6 +36,14 @@ private:
     int m_unitSize;
 };
 
+// A simulated controller's options with both ports left to the system.
+QStringList OnFreePorts(const QStringList &options)
+{
+    return QStringList{QStringLiteral("--screen-port"), QStringLiteral("0"), QStringLiteral("--stats-port"),
+                       QStringLiteral("0")}
+        + options;
+}
+
 } // namespace
 
 class TestChannelHostilePeers : public QObject
@@ -70,8 +78,7 @@ void TestChannelHostilePeers::endOfConnectionIsReportedOnceAndTold()
     QFETCH(QString, message);
     SimulatedController controller(QStringLiteral(CTRLSIM_PATH));
     QVERIFY(controller.Start(QStringLiteral("127.0.0.1"),
-                             {QStringLiteral("--screen-port"), QStringLiteral("0"), QStringLiteral("--stats-port"),
-                              QStringLiteral("0"), option, QString::number(blocks)}));
+                             OnFreePorts({option, QString::number(blocks)})));
     RecordingMessages messages;
     CountingListener listener(242);
     CKprotChannel channel;
@@ -95,8 +102,7 @@ void TestChannelHostilePeers::failedSendAfterAResetIsTold()
 {
     SimulatedController controller(QStringLiteral(CTRLSIM_PATH));
     QVERIFY(controller.Start(QStringLiteral("127.0.0.1"),
-                             {QStringLiteral("--screen-port"), QStringLiteral("0"), QStringLiteral("--stats-port"),
-                              QStringLiteral("0"), QStringLiteral("--reset-after"), QStringLiteral("1")}));
+                             OnFreePorts({QStringLiteral("--reset-after"), QStringLiteral("1")})));
     RecordingMessages messages;
     CountingListener listener(242);
     CKprotChannel channel;
@@ -116,10 +122,9 @@ void TestChannelHostilePeers::tricklingRecordsArriveWhole()
 {
     SimulatedController controller(QStringLiteral(CTRLSIM_PATH));
     QVERIFY(controller.Start(QStringLiteral("127.0.0.1"),
-                             {QStringLiteral("--screen-port"), QStringLiteral("0"), QStringLiteral("--stats-port"),
-                              QStringLiteral("0"), QStringLiteral("--trickle-ms"), QStringLiteral("1"),
+                             OnFreePorts({QStringLiteral("--trickle-ms"), QStringLiteral("1"),
                               QStringLiteral("--chip"), QStringLiteral("4"), QStringLiteral("--revision"),
-                              QStringLiteral("2"), QStringLiteral("--stats-ms"), QStringLiteral("3600000")}));
+                              QStringLiteral("2"), QStringLiteral("--stats-ms"), QStringLiteral("3600000")})));
     RecordingMessages messages;
     CountingListener listener(257);
     CKprotChannel channel;
