@@ -234,9 +234,10 @@ void MediaPlayer::finished()
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
     {
         // Covering the available area first gives the same picture on a
-        // display without window manager, where nobody maximises a window.
+        // display without window manager, where nobody maximises a window;
+        // also when the player was shown as a normal window during the intro.
         const ArrangingVideo arranging(m_arrangingVideo);
-        if (!isVisible())
+        if (!isVisible() || !isMaximized())
             setGeometry(available);
         showMaximized();
     }

