@@ -70,8 +70,7 @@ private slots:
     void missingVideosDoNotBlock();
     void replacementFillsTheVideoArea();
     void unplayableVideoDoesNotBlock();
-    void escapeEndsTheVideo();
-    void replacementPlaysWhenItsStartIsLost();
+    void escapeEndsIntroReplacementPlaysOn();
     void fullScreenSwitches();
     void noContextMenuAndNoClose();
     void cursorHiddenInFullScreen();
@@ -81,14 +80,25 @@ private slots:
     void oneFinishedPerVideo();
     void leavingFullScreenDuringIntro_data();
     void leavingFullScreenDuringIntro();
-    void operatorEndsRealVideosAtOnce_data();
     void operatorEndsRealVideosAtOnce();
 
 private:
+    // Writes an intro and its replacement for the fake back end; returns the
+    // intro's path.
+    QString fakeVideos();
+
     QTemporaryDir *m_dir = nullptr;
     SettingsSandbox *m_settings = nullptr;
     RecordingMessages *m_messages = nullptr;
 };
+
+QString TestPlayerWindow::fakeVideos()
+{
+    writeFile(m_dir->filePath(QStringLiteral("skip.avi")), "RIFF");
+    const QString intro = m_dir->filePath(QStringLiteral("introQuorvel.avi"));
+    writeFile(intro, "RIFF");
+    return intro;
+}
 
 void TestPlayerWindow::initTestCase()
 {
@@ -229,12 +239,9 @@ void TestPlayerWindow::unplayableVideoDoesNotBlock()
 
 void TestPlayerWindow::replacementFillsTheVideoArea()
 {
-    const QString intro = m_dir->filePath(QStringLiteral("introQuorvel.avi"));
-    writeFile(intro, "RIFF");
-    writeFile(m_dir->filePath(QStringLiteral("skip.avi")), "RIFF");
     FakePlayback backend;
     TestPlayer player(3, backend);
-    player.initPlayer(intro);
+    player.initPlayer(fakeVideos());
     backend.report(Phonon::PlayingState);
     backend.reportFinished();
     QTRY_COMPARE(dockCount(player), 1);
@@ -246,56 +253,32 @@ void TestPlayerWindow::replacementFillsTheVideoArea()
     QTRY_COMPARE(video->size(), video->parentWidget()->size());
 }
 
-void TestPlayerWindow::escapeEndsTheVideo()
+void TestPlayerWindow::escapeEndsIntroReplacementPlaysOn()
 {
-    const QString intro = m_dir->filePath(QStringLiteral("introQuorvel.avi"));
-    writeFile(intro, "RIFF");
-    writeFile(m_dir->filePath(QStringLiteral("skip.avi")), "RIFF");
     FakePlayback backend;
     TestPlayer player(3, backend);
-    player.initPlayer(intro);
+    player.initPlayer(fakeVideos());
     backend.report(Phonon::PlayingState);
-
     QTest::keyClick(player.videoWidget(), Qt::Key_Escape, Qt::ShiftModifier);
     QCOMPARE(backend.count(QStringLiteral("seek")), 0);
-
     QTest::keyClick(player.videoWidget(), Qt::Key_Escape);
     QCOMPARE(backend.count(QStringLiteral("seek")), 1);
     backend.reportFinished();
     QTRY_COMPARE(dockCount(player), 1);
-    QVERIFY(player.introHandled());
     QCOMPARE(player.currentFile(), m_dir->filePath(QStringLiteral("skip.avi")));
-    // The replacement plays on: the intro's skip does not end it.
-    backend.report(Phonon::PausedState);
-    backend.report(Phonon::PlayingState);
-    QTest::qWait(quickTimers.skipEndDelayMs * 2);
-    QCOMPARE(dockCount(player), 1);
-    QCOMPARE(player.sequence().current().phase, PlaybackSequence::Phase::Playing);
-}
-
-void TestPlayerWindow::replacementPlaysWhenItsStartIsLost()
-{
-    // The intro is skipped; the back end, still winding it down, pauses,
-    // stops and loses the play request of the replacement. The replacement
-    // is asked again and plays; nothing counts as its end.
-    const QString intro = m_dir->filePath(QStringLiteral("introQuorvel.avi"));
-    writeFile(intro, "RIFF");
-    writeFile(m_dir->filePath(QStringLiteral("skip.avi")), "RIFF");
-    FakePlayback backend;
-    TestPlayer player(3, backend);
-    player.initPlayer(intro);
-    backend.report(Phonon::PlayingState);
-    player.skip();
-    QTRY_COMPARE(dockCount(player), 1);
     QCOMPARE(backend.count(QStringLiteral("playFile")), 2);
+
+    // The back end, still winding the intro down, pauses, stops, reports its
+    // end again and loses the replacement's play request. The replacement is
+    // asked again and plays on; nothing counts as its end.
     backend.report(Phonon::PausedState);
     backend.report(Phonon::StoppedState);
     backend.reportFinished();
     QTRY_VERIFY(backend.count(QStringLiteral("play")) >= 1);
     backend.report(Phonon::PlayingState);
-    QCOMPARE(player.currentFile(), m_dir->filePath(QStringLiteral("skip.avi")));
     QTest::qWait(quickTimers.startTimeoutMs + 200);
     QCOMPARE(dockCount(player), 1);
+    QCOMPARE(player.sequence().current().phase, PlaybackSequence::Phase::Playing);
     QVERIFY(m_messages->boxes.isEmpty());
 }
 
@@ -310,12 +293,9 @@ void TestPlayerWindow::leavingFullScreenDuringIntro_data()
 void TestPlayerWindow::leavingFullScreenDuringIntro()
 {
     QFETCH(QString, how);
-    const QString intro = m_dir->filePath(QStringLiteral("introQuorvel.avi"));
-    writeFile(intro, "RIFF");
-    writeFile(m_dir->filePath(QStringLiteral("skip.avi")), "RIFF");
     FakePlayback backend;
     TestPlayer player(3, backend);
-    player.initPlayer(intro);
+    player.initPlayer(fakeVideos());
     backend.report(Phonon::PlayingState);
     MediaVideoWidget *video = player.videoWidget();
     if (how == QLatin1String("backspace"))
@@ -514,13 +494,9 @@ void TestPlayerWindow::oneFinishedPerVideo()
     // Every way a video ends, with the back end reporting its end late and
     // twice: one dock per video, a warning only for the error.
     QFETCH(QString, end);
-    const QString intro = m_dir->filePath(QStringLiteral("introQuorvel.avi"));
-    const QString replacement = m_dir->filePath(QStringLiteral("skip.avi"));
-    writeFile(intro, "RIFF");
-    writeFile(replacement, "RIFF");
     FakePlayback backend;
     TestPlayer player(3, backend);
-    player.initPlayer(intro);
+    player.initPlayer(fakeVideos());
     for (int video = 1; video <= 2; ++video) {
         backend.report(Phonon::PlayingState);
         if (end == QLatin1String("esc") || end == QLatin1String("esc twice")) {
@@ -543,42 +519,29 @@ void TestPlayerWindow::oneFinishedPerVideo()
         QTRY_COMPARE(dockCount(player), video);
         QVERIFY(backend.count(QStringLiteral("seek")) <= video);
         QVERIFY(player.introHandled());
-        QCOMPARE(player.currentFile(), replacement);
+        QCOMPARE(player.currentFile(), m_dir->filePath(QStringLiteral("skip.avi")));
     }
     QTest::qWait(quickTimers.skipEndDelayMs * 2);
     QCOMPARE(dockCount(player), 2);
     QCOMPARE(m_messages->boxes.size(), end == QLatin1String("error") ? 2 : 0);
 }
 
-void TestPlayerWindow::operatorEndsRealVideosAtOnce_data()
-{
-    QTest::addColumn<QString>("end");
-    QTest::newRow("Esc twice") << QStringLiteral("esc twice");
-    QTest::newRow("full-screen switches") << QStringLiteral("switch");
-}
-
 void TestPlayerWindow::operatorEndsRealVideosAtOnce()
 {
-    // On the GStreamer back end: Esc pressed twice, or a double click and
-    // Alt+Return in a row, end each 30 s video at once, and the launcher's
-    // thread is never held up by the back end meanwhile.
-    QFETCH(QString, end);
+    // On the GStreamer back end: Esc twice ends the 30 s intro at once, a
+    // double click and Alt+Return in a row the replacement, and the
+    // launcher's thread is never held up by the back end meanwhile.
     const QString intro = m_dir->filePath(QStringLiteral("introQuorvel.avi"));
-    const QString replacement = m_dir->filePath(QStringLiteral("skip.avi"));
     writeFile(intro, tinyAviVideo(300));
-    writeFile(replacement, tinyAviVideo(300));
-
+    writeFile(m_dir->filePath(QStringLiteral("skip.avi")), tinyAviVideo(300));
     QElapsedTimer sinceTick;
     qint64 longestStallMs = 0;
     QTimer ticker;
     ticker.setInterval(10);
-    connect(&ticker, &QTimer::timeout, this, [&] {
-        longestStallMs = qMax(longestStallMs, sinceTick.restart());
-    });
+    connect(&ticker, &QTimer::timeout, this, [&] { longestStallMs = qMax(longestStallMs, sinceTick.restart()); });
 
     TestPlayer player(3);
     player.initPlayer(intro);
-    const qint64 wellBeforeTheirEndMs = 20000;
     for (int video = 1; video <= 2; ++video) {
         QTRY_COMPARE_WITH_TIMEOUT(player.mediaObject().state(), Phonon::PlayingState, playTimeoutMs);
         QTRY_VERIFY(player.mediaObject().totalTime() > 0);
@@ -586,7 +549,7 @@ void TestPlayerWindow::operatorEndsRealVideosAtOnce()
         ticker.start();
         QElapsedTimer clock;
         clock.start();
-        if (end == QLatin1String("esc twice")) {
+        if (video == 1) {
             QTest::keyClick(player.videoWidget(), Qt::Key_Escape);
             QTest::keyClick(player.videoWidget(), Qt::Key_Escape);
         } else {
@@ -594,13 +557,12 @@ void TestPlayerWindow::operatorEndsRealVideosAtOnce()
             player.videoWidget()->fullScreenAction()->trigger();
         }
         QTRY_COMPARE_WITH_TIMEOUT(dockCount(player), video, playTimeoutMs);
-        QVERIFY2(clock.elapsed() < wellBeforeTheirEndMs, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
         QTest::qWait(500);
         ticker.stop();
     }
     qInfo("longest wait of the launcher's thread: %lld ms", longestStallMs);
     QVERIFY2(longestStallMs < 2000, qPrintable(QString::number(longestStallMs)));
-    QCOMPARE(player.currentFile(), replacement);
     QCOMPARE(dockCount(player), 2);
     QVERIFY(m_messages->boxes.isEmpty());
 }
