@@ -3,7 +3,7 @@
 void FakePlayback::playFile(const QString &absolutePath)
 {
     m_file = absolutePath;
-    record(QStringLiteral("playFile"));
+    m_commands << QStringLiteral("playFile");
 }
 
 void FakePlayback::report(Phonon::State state)
@@ -11,9 +11,4 @@ void FakePlayback::report(Phonon::State state)
     const Phonon::State old = m_state;
     m_state = state;
     emit stateChanged(state, old);
-}
-
-void FakePlayback::reportFinished()
-{
-    emit finished();
 }
