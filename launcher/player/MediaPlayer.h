@@ -1,11 +1,11 @@
 #pragma once
 
+#include "PhononPlayback.h"
+#include "PlaybackSequence.h"
+
 #include <QLabel>
 #include <QString>
 #include <QWidget>
-
-#include "PhononPlayback.h"
-#include "PlaybackSequence.h"
 
 #include <phonon/AudioOutput>
 #include <phonon/MediaObject>
