@@ -89,7 +89,9 @@ void HttpRequestParser::Fail(int status)
 {
     if (!m_failure)
         m_failure = status;
-    http_parser_pause(&m_parser, 1);
+    // A parser that found an error stops by itself (and may not be paused).
+    if (HTTP_PARSER_ERRNO(&m_parser) == HPE_OK)
+        http_parser_pause(&m_parser, 1);
 }
 
 int HttpRequestParser::OnUrl(http_parser *parser, const char *at, size_t length)
