@@ -59,30 +59,32 @@ void HttpRequestParser::Next()
 HttpRequestParser::Outcome HttpRequestParser::Feed(const char *data, int length, int *taken)
 {
     *taken = 0;
-    if (m_failure)
-        return Outcome::Failed;
-    // Until the headers are complete, no more than the limit allows goes in:
-    // a request whose headers pass it is refused without reading on.
-    int offered = length;
-    if (!m_headersComplete)
-        offered = std::min(length, kMaxHeaderBytes + 1 - m_requestBytes);
-    const size_t parsed = http_parser_execute(&m_parser, &m_settings, data, size_t(offered));
-    *taken = int(parsed);
-    m_requestBytes += int(parsed);
-    if (m_failure)
-        return Outcome::Failed;
-    if (m_complete)
-        return Outcome::Request;
-    const http_errno error = HTTP_PARSER_ERRNO(&m_parser);
-    if (error != HPE_OK && error != HPE_PAUSED) {
-        Fail(error == HPE_HEADER_OVERFLOW ? 431 : 400);
-        return Outcome::Failed;
+    while (!m_failure) {
+        // Until the headers are complete, no more than the limit allows goes
+        // in: a request whose headers pass it is refused without reading on.
+        int offered = length - *taken;
+        if (!m_headersComplete)
+            offered = std::min(offered, kMaxHeaderBytes + 1 - m_requestBytes);
+        const int parsed = int(http_parser_execute(&m_parser, &m_settings, data + *taken, size_t(offered)));
+        *taken += parsed;
+        m_requestBytes += parsed;
+        if (m_failure)
+            break;
+        if (m_complete)
+            return Outcome::Request;
+        const http_errno error = HTTP_PARSER_ERRNO(&m_parser);
+        if (error != HPE_OK && error != HPE_PAUSED) {
+            Fail(error == HPE_HEADER_OVERFLOW ? 431 : 400);
+            break;
+        }
+        if (!m_headersComplete && m_requestBytes > kMaxHeaderBytes) {
+            Fail(431);
+            break;
+        }
+        if (*taken == length)
+            return Outcome::NeedMore;
     }
-    if (!m_headersComplete && m_requestBytes > kMaxHeaderBytes) {
-        Fail(431);
-        return Outcome::Failed;
-    }
-    return Outcome::NeedMore;
+    return Outcome::Failed;
 }
 
 void HttpRequestParser::Fail(int status)

@@ -1,6 +1,6 @@
 #include "PanelMessages.h"
 
-#include "ControllerLink.h"
+#include "ScreenImage.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -9,9 +9,9 @@
 
 namespace PanelMessages {
 
-QByteArray Encode(const ControllerLink &link, const PanelUnits::UnitSet &units, bool whole)
+QByteArray Encode(int index, const ScreenImage &image, const PanelUnits::UnitSet &units, bool whole)
 {
-    const PanelUnits::Family family = link.Family();
+    const PanelUnits::Family family = PanelUnits::FamilyOf(image.DisplayMode());
     const int unitCount = PanelUnits::UnitCount(family);
     int count = 0;
     for (int unit = 0; unit < unitCount; ++unit)
@@ -23,7 +23,7 @@ QByteArray Encode(const ControllerLink &link, const PanelUnits::UnitSet &units, 
     out.resize(kHeaderBytes);
     uchar *header = reinterpret_cast<uchar *>(out.data());
     header[0] = kPanelUnits;
-    qToLittleEndian<quint16>(quint16(link.Index()), header + 1);
+    qToLittleEndian<quint16>(quint16(index), header + 1);
     header[3] = family == PanelUnits::Family::Monochrome ? 1 : 2;
     header[4] = whole ? 1 : 0;
     qToLittleEndian<quint16>(quint16(count), header + 5);
@@ -31,21 +31,20 @@ QByteArray Encode(const ControllerLink &link, const PanelUnits::UnitSet &units, 
         if (!whole && !units.test(std::size_t(unit)))
             continue;
         out.append(char(unit));
-        PanelUnits::AppendUnitIndices(link.Image(), family, unit, out);
+        PanelUnits::AppendUnitIndices(image, family, unit, out);
     }
     return out;
 }
 
-QByteArray PaletteJson(const ControllerLink &link)
+QByteArray PaletteJson(int index, PanelUnits::Family family)
 {
-    const PanelUnits::Family family = link.Family();
     QJsonArray colours;
     for (const QRgb colour : PanelUnits::Palette(family))
         colours.append(int(colour & 0xFFFFFF));
     const QSize size = PanelUnits::PanelSize(family);
     const QJsonObject message{
         {QStringLiteral("type"), QStringLiteral("palette")},
-        {QStringLiteral("index"), link.Index()},
+        {QStringLiteral("index"), index},
         {QStringLiteral("family"), family == PanelUnits::Family::Monochrome ? QStringLiteral("mono")
                                                                            : QStringLiteral("colour")},
         {QStringLiteral("width"), size.width()},

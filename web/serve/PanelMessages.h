@@ -4,7 +4,7 @@
 
 #include <QByteArray>
 
-class ControllerLink;
+class ScreenImage;
 
 // The binary messages that carry panels to the browsers, little-endian:
 //
@@ -21,8 +21,10 @@ namespace PanelMessages {
 constexpr quint8 kPanelUnits = 1;
 constexpr int kHeaderBytes = 7;
 
-QByteArray Encode(const ControllerLink &link, const PanelUnits::UnitSet &units, bool whole);
-// The palette and size of the controller's panel, as a JSON text message.
-QByteArray PaletteJson(const ControllerLink &link);
+// The units marked (every unit when whole) of the controller's image as it
+// stands; empty when there is nothing to send.
+QByteArray Encode(int index, const ScreenImage &image, const PanelUnits::UnitSet &units, bool whole);
+// The palette and size of a panel, as a JSON text message.
+QByteArray PaletteJson(int index, PanelUnits::Family family);
 
 } // namespace PanelMessages

@@ -153,11 +153,11 @@ void PanelSession::SendPanel(int index, qint64 nowMs)
     if (family == PanelUnits::Family::None)
         return;
     if (family != pending.sentFamily) {
-        SendText(PanelMessages::PaletteJson(link));
+        SendText(PanelMessages::PaletteJson(index, family));
         pending.sentFamily = family;
         pending.whole = true;
     }
-    const QByteArray message = PanelMessages::Encode(link, pending.units, pending.whole);
+    const QByteArray message = PanelMessages::Encode(index, link.Image(), pending.units, pending.whole);
     pending.units.reset();
     pending.whole = false;
     if (message.isEmpty())
