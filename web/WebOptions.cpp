@@ -98,9 +98,5 @@ bool ReadChannelList(const QString &path, QStringList *addresses, QString *error
         if (!address.isEmpty() && !addresses->contains(address))
             addresses->append(address);
     }
-    if (addresses->isEmpty()) {
-        *error = QStringLiteral("the channel list %1 names no controller").arg(path);
-        return false;
-    }
     return true;
 }

@@ -26,5 +26,5 @@ WebParse ParseWebOptions(const QStringList &arguments, WebOptions *options, QStr
 // The controllers of a channel list file, in order: the console's format,
 // one address a line; blanks around an address and empty lines are left
 // out, and an address given twice counts once. False with the reason when
-// the file cannot be read or names no controller.
+// the file cannot be read.
 bool ReadChannelList(const QString &path, QStringList *addresses, QString *error);

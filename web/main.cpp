@@ -35,6 +35,9 @@ int main(int argc, char *argv[])
         return kWebExitFailure;
     }
 
+    if (addresses.isEmpty())
+        std::fprintf(stderr, "brenlow-web: the channel list %s names no controller yet\n",
+                     qPrintable(options.channelList));
     Floor floor(addresses, SCREEN_PORT);
     if (!options.eventLogFile.isEmpty() && !floor.Events().OpenFile(options.eventLogFile, &message)) {
         std::fprintf(stderr, "brenlow-web: cannot write the event log %s: %s\n", qPrintable(options.eventLogFile),
