@@ -13,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
 #include <QHash>
 #include <QProcess>
@@ -25,6 +26,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <functional>
 #include <cstdio>
 #include <memory>
 #include <unistd.h>
@@ -110,6 +112,8 @@ struct Browser
 {
     QWebSocket socket;
     qint64 bytes = 0;
+    qint64 wholePanels = 0;
+    qint64 lastWholeNs = 0;
     std::vector<qint64> latenciesNs;
 };
 
@@ -169,7 +173,7 @@ int main(int argc, char *argv[])
 
     QProcess daemon;
     daemon.setProcessChannelMode(QProcess::ForwardedOutputChannel);
-    daemon.setStandardErrorFile(dir.filePath(QStringLiteral("daemon.log")));
+    daemon.setStandardErrorFile(QDir::temp().filePath(QStringLiteral("bench_web-daemon.log")));
     daemon.start(QStringLiteral(BRENLOW_WEB_PATH),
                  {QStringLiteral("--listen"), QStringLiteral("127.0.20.1:18716"), list.fileName()});
     if (!daemon.waitForStarted()) {
@@ -192,39 +196,30 @@ int main(int argc, char *argv[])
                 const qint64 now = g_clock.nsecsElapsed();
                 b->bytes += message.size();
                 // Only updates name themselves; a whole panel (bit 0) does not.
+                if (message.size() >= 7 && (message.at(4) & 1)) {
+                    ++b->wholePanels;
+                    b->lastWholeNs = now;
+                }
                 if (message.size() < 7 || (message.at(4) & 1))
                     return;
-                for (int offset = 7; offset + 1 + kLineBytes <= message.size(); offset += 1 + kLineBytes) {
-                    const quint32 id = qFromLittleEndian<quint32>(message.constData() + offset + 1);
-                    const auto sent = log.sentNs.constFind(id);
-                    if (sent != log.sentNs.constEnd()) {
-                        b->latenciesNs.push_back(now - *sent);
-                        break;
-                    }
-                }
+                // The newest update the message carries (lines of older
+                // ones may ride along after a wait).
+                quint32 newest = 0;
+                for (int offset = 7; offset + 1 + kLineBytes <= message.size(); offset += 1 + kLineBytes)
+                    newest = std::max(newest, qFromLittleEndian<quint32>(message.constData() + offset + 1));
+                const auto sent = log.sentNs.constFind(newest);
+                if (sent != log.sentNs.constEnd())
+                    b->latenciesNs.push_back(now - *sent);
             });
             b->socket.open(QUrl(QStringLiteral("ws://127.0.20.1:18716/ws")));
             clients.push_back(std::move(browser));
         }
     });
 
-    // Warm-up: every controller connected, every browser served the whole
-    // floor; then the measured span.
-    constexpr int kWarmUpMs = 6000;
     qint64 ticksBefore = 0, bytesBefore = 0, linesBefore = 0;
     std::vector<qint64> browserBytesBefore;
     QElapsedTimer span;
-    QTimer::singleShot(kWarmUpMs, &app, [&] {
-        ticksBefore = CpuTicks(pid);
-        bytesBefore = log.controllerBytes;
-        linesBefore = log.changedLines;
-        for (auto &b : clients) {
-            browserBytesBefore.push_back(b->bytes);
-            b->latenciesNs.clear();
-        }
-        span.start();
-    });
-    QTimer::singleShot(kWarmUpMs + seconds * 1000, &app, [&] {
+    const std::function<void()> report = [&] {
         const double wall = double(span.nsecsElapsed()) / 1e9;
         const double cpu = double(CpuTicks(pid) - ticksBefore) / double(sysconf(_SC_CLK_TCK));
         const double lines = double(log.changedLines - linesBefore) / wall;
@@ -238,15 +233,41 @@ int main(int argc, char *argv[])
         for (std::size_t i = 0; i < clients.size(); ++i) {
             const double rate = double(clients[i]->bytes - browserBytesBefore[i]) / wall;
             std::printf("  browser %zu received:      %.0f bytes/s = %.3f x the changed lines' indices; "
-                        "block to message median %.2f ms, 99th %.2f ms, worst %.2f ms (%zu updates)\n",
+                        "block to message median %.2f ms, 99th %.2f ms, worst %.2f ms (%zu updates, "
+                        "%lld whole panels)\n",
                         i + 1, rate, rate / (lines * kLineBytes), Percentile(clients[i]->latenciesNs, 0.5),
                         Percentile(clients[i]->latenciesNs, 0.99), Percentile(clients[i]->latenciesNs, 1.0),
-                        clients[i]->latenciesNs.size());
+                        clients[i]->latenciesNs.size(), clients[i]->wholePanels);
         }
         std::fflush(stdout);
         daemon.terminate();
         daemon.waitForFinished(3000);
         app.quit();
+    };
+    // Warm-up: every controller connected and every browser through the
+    // whole floor (256 whole panels each) and past the backlog that leaves;
+    // then the measured span.
+    QTimer warmUp;
+    QObject::connect(&warmUp, &QTimer::timeout, &app, [&] {
+        const qint64 now = g_clock.nsecsElapsed();
+        if (clients.size() < std::size_t(browsers))
+            return;
+        for (auto &b : clients) {
+            if (b->wholePanels < controllers || now - b->lastWholeNs < 3000000000LL)
+                return;
+        }
+        warmUp.stop();
+        ticksBefore = CpuTicks(pid);
+        bytesBefore = log.controllerBytes;
+        linesBefore = log.changedLines;
+        for (auto &b : clients) {
+            browserBytesBefore.push_back(b->bytes);
+            b->latenciesNs.clear();
+            b->wholePanels = 0;
+        }
+        span.start();
+        QTimer::singleShot(seconds * 1000, &app, report);
     });
+    warmUp.start(250);
     return app.exec();
 }

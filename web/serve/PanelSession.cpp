@@ -133,10 +133,6 @@ void PanelSession::TrySend(int index, qint64 nowMs)
         SendPanel(index, nowMs);
         return;
     }
-    if (Behind()) {
-        // Missed updates are not kept: the whole panel replaces them.
-        pending.whole = true;
-    }
     if (!pending.due) {
         pending.due = true;
         m_due.push_back(index);
@@ -157,6 +153,11 @@ void PanelSession::SendPanel(int index, qint64 nowMs)
         pending.sentFamily = family;
         pending.whole = true;
     }
+    // Changes that piled up while the browser was behind (or waited for its
+    // turn) go as one message of the newest lines; when they cover most of
+    // the panel, it goes whole instead.
+    if (int(pending.units.count()) * 2 > PanelUnits::UnitCount(family))
+        pending.whole = true;
     const QByteArray message = PanelMessages::Encode(index, link.Image(), pending.units, pending.whole);
     pending.units.reset();
     pending.whole = false;

@@ -20,7 +20,8 @@ class QWebSocket;
 // it stands when the message goes. A browser that reads slowly therefore
 // never makes the daemon's memory grow; once more than kBehindBytes wait
 // for it, it is sent nothing more until it catches up, and then gets the
-// whole panel of every controller that changed meanwhile.
+// newest state of what changed meanwhile: the lines or bands that changed,
+// or the whole panel when they cover most of it.
 class PanelSession : public QObject, private FloorWatcher
 {
     Q_OBJECT

@@ -89,6 +89,9 @@ void WebServer::OnNewConnection()
             QTimer::singleShot(HttpConnection::kIdleMs, socket, [socket] { socket->abort(); });
             continue;
         }
+        // Panel updates are small messages that must not wait for the
+        // browser's acknowledgement of the previous one.
+        socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         auto *connection = new HttpConnection(socket, this, this);
         socket->setParent(connection);
         m_connections.insert(connection);
