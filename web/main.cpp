@@ -51,8 +51,8 @@ int main(int argc, char *argv[])
                      unsigned(options.listenPort), qPrintable(message));
         return inUse ? kWebExitPortInUse : kWebExitFailure;
     }
-    std::fprintf(stderr, "brenlow-web: serving %d controllers on http://%s:%u/\n", floor.Count(),
-                 qPrintable(options.listenAddress.toString()), unsigned(server.Port()));
+    std::fprintf(stderr, "brenlow-web: serving http://%s:%u/ (controllers: %d)\n",
+                 qPrintable(options.listenAddress.toString()), unsigned(server.Port()), floor.Count());
     std::fflush(stderr);
     floor.Start();
     return app.exec();
