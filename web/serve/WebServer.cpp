@@ -130,7 +130,7 @@ bool WebServer::TakeWebSocket(QTcpSocket *socket, const HttpRequest &request, Ht
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
         // A handshake that failed; an upgraded socket belongs to its
         // WebSocket from then on.
-        if (m_handshakes.contains(socket) && socket->parent() == this) {
+        if (m_handshakes.contains(socket)) {
             m_handshakes.removeAll(socket);
             socket->deleteLater();
         }
@@ -142,11 +142,18 @@ bool WebServer::TakeWebSocket(QTcpSocket *socket, const HttpRequest &request, Ht
 void WebServer::OnWebSocketReady()
 {
     while (QWebSocket *socket = m_webSockets.nextPendingConnection()) {
+        auto *session = new PanelSession(socket, m_floor, this);
+        // The WebSocket works on the handed socket without owning it: the
+        // session does, and deletes it after the WebSocket (its children go
+        // in the order they came). Found by the browser's end of it.
         for (int i = m_handshakes.size() - 1; i >= 0; --i) {
-            if (!m_handshakes[i] || m_handshakes[i]->parent() != this)
+            QTcpSocket *handshake = m_handshakes[i];
+            if (handshake && handshake->peerAddress() == socket->peerAddress()
+                && handshake->peerPort() == socket->peerPort())
+                handshake->setParent(session);
+            if (!handshake || handshake->parent() == session)
                 m_handshakes.removeAt(i);
         }
-        auto *session = new PanelSession(socket, m_floor, this);
         m_sessions.insert(session);
         connect(session, &PanelSession::Closed, this, [this](PanelSession *closed) {
             m_sessions.remove(closed);

@@ -225,10 +225,17 @@ class BrowserTest(unittest.TestCase):
         self.assertEqual((silent['lastBlockAgeMs'], silent['format'], silent['bytes']), (None, None, 0))
         self.assertEqual(samples['brenlow_controller_up{address="%s"}' % SILENT], '0')
         self.assertEqual(samples['brenlow_controller_last_block_age_seconds{address="%s"}' % SILENT], 'NaN')
-        self.assertGreaterEqual(int(samples['brenlow_web_clients']), 1)
+        # This page's WebSocket, counted once (earlier pages of the browser
+        # closed theirs).
+        wait_for(lambda: b'brenlow_web_clients 1\n' in get('/metrics')[1], 10, what='one WebSocket counted')
         self.assertEqual(get('/snapshot/%s.png' % SILENT)[0], 503)
         self.assertEqual(get('/snapshot/10.0.0.1.png')[0], 404)
         self.assertEqual(get('/snapshot/127.0.20.2.png?scale=9')[0], 400)
+        # The command line's failures: one line on standard error each.
+        for args, code in ((['--listen', 'nowhere', self.list], 1), ([os.path.join(self.dir, 'missing.txt')], 1),
+                           (['--listen', '%s:%d' % LISTEN, self.list], 2)):
+            run = subprocess.run([WEB] + args, capture_output=True, text=True, timeout=30)
+            self.assertEqual((run.returncode, run.stderr.count('\n')), (code, 1), run.stderr)
         events = json.loads(get('/api/events?since=0')[1])['events']
         self.assertTrue(any(e['address'] == SILENT and e['reason'] == 'Connessione rifiutata' for e in events))
 
