@@ -121,6 +121,8 @@ class BrowserTest(unittest.TestCase):
         for process in list(cls.sims.values()) + [cls.daemon]:
             process.kill()
             process.wait()
+            if process.stdout:
+                process.stdout.close()
         shutil.rmtree(cls.dir, ignore_errors=True)
 
     def tile_states(self):
@@ -244,6 +246,7 @@ class BrowserTest(unittest.TestCase):
         address, fmt, layout = CONTROLLERS[2]
         self.sims[address].kill()
         self.sims[address].wait()
+        self.sims[address].stdout.close()
         stopped = time.monotonic()
         state = lambda: dict((a, s) for a, s, _ in self.tile_states())[address]
         wait_for(lambda: state() in ('closed', 'reconnecting'), 3, 0.05, 'the stopped controller to show')

@@ -191,18 +191,20 @@ void WebLinksTest::waitsGrowUntilAWholePanelArrives()
     floor.Start();
 
     // Each connection brings a whole panel: the wait stays about 1 s.
-    QTRY_VERIFY_WITH_TIMEOUT(controller.acceptedMs.size() >= 3, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(controller.acceptedMs.size() >= 4, 15000);
     controller.SetBehaviour(Peer::CloseAtOnce);
     const int whole = controller.acceptedMs.size();
     // Accepted and closed at once: 1 s (the last whole panel reset it), 2 s, 4 s.
     QTRY_VERIFY_WITH_TIMEOUT(controller.acceptedMs.size() >= whole + 3, 20000);
     const auto gap = [&](int i) { return controller.acceptedMs[i] - controller.acceptedMs[i - 1]; };
+    // (Without the reset the third would be 4 s; the bound leaves room for
+    // a loaded machine's late timers.)
     for (int i = 2; i < whole; ++i)
-        QVERIFY2(gap(i) < 1500, qPrintable(QString::number(gap(i))));
+        QVERIFY2(gap(i) < 1800, qPrintable(QString::number(gap(i))));
     const qint64 expected[] = {1000, 2000, 4000};
     for (int i = 0; i < 3; ++i) {
         const qint64 seen = gap(whole + i);
-        QVERIFY2(seen >= expected[i] * 8 / 10 && seen <= expected[i] * 12 / 10 + 500,
+        QVERIFY2(seen >= expected[i] * 8 / 10 && seen <= expected[i] * 12 / 10 + 1500,
                  qPrintable(QStringLiteral("wait %1: %2 ms").arg(i).arg(seen)));
     }
     // The daemon is read-only: every connection carried the refresh request
