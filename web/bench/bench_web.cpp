@@ -15,7 +15,8 @@
 #include <QElapsedTimer>
 #include <QDir>
 #include <QFile>
-#include <QHash>
+#include <QMutex>
+#include <QThread>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTcpServer>
@@ -26,6 +27,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <cstdio>
 #include <memory>
@@ -42,9 +44,12 @@ QElapsedTimer g_clock;
 
 // Every changed line carries the number of its update in its first four
 // pixels, so a browser's message tells which update it belongs to.
+constexpr quint32 kMostUpdates = 1u << 22;
+
 struct UpdateLog
 {
-    QHash<quint32, qint64> sentNs;
+    // Written by the controllers' thread, read by the browsers' thread.
+    std::vector<std::atomic<qint64>> sentNs = std::vector<std::atomic<qint64>>(kMostUpdates);
     quint32 next = 1;
     qint64 controllerBytes = 0;
     qint64 changedLines = 0;
@@ -80,7 +85,7 @@ private:
     {
         if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState)
             return;
-        const quint32 id = m_log.next++;
+        const quint32 id = m_log.next++ % kMostUpdates;
         QByteArray blocks;
         for (int i = 0; i < kLinesPerUpdate; ++i) {
             QByteArray pixels(kLineBytes, char(id & 0xFF));
@@ -88,7 +93,7 @@ private:
             blocks += ScreenBlocks::RawLine((m_firstLine + i * 29) % 240, pixels);
         }
         m_firstLine = (m_firstLine + 1) % 240;
-        m_log.sentNs.insert(id, g_clock.nsecsElapsed());
+        m_log.sentNs[id].store(g_clock.nsecsElapsed());
         m_log.changedLines += kLinesPerUpdate;
         Write(blocks, true);
     }
@@ -108,9 +113,12 @@ private:
     int m_firstLine = 0;
 };
 
+// A browser lives in a thread of its own, so that its reading does not wait
+// for the controllers' timers; the figures are read under its mutex.
 struct Browser
 {
     QWebSocket socket;
+    QMutex mutex;
     qint64 bytes = 0;
     qint64 wholePanels = 0;
     qint64 lastWholeNs = 0;
@@ -183,37 +191,48 @@ int main(int argc, char *argv[])
     const qint64 pid = daemon.processId();
 
     std::vector<std::unique_ptr<Browser>> clients;
+    QThread browserThread;
+    QObject browserHost;
+    browserHost.moveToThread(&browserThread);
+    browserThread.start();
+    std::atomic<int> browsersOpen{0};
     QTimer::singleShot(1500, &app, [&] {
-        for (int i = 0; i < browsers; ++i) {
-            auto browser = std::make_unique<Browser>();
-            Browser *b = browser.get();
-            QObject::connect(&b->socket, &QWebSocket::connected, [b] {
-                b->socket.sendTextMessage(QStringLiteral("{\"type\":\"subscribe\",\"all\":true}"));
-            });
-            QObject::connect(&b->socket, &QWebSocket::textMessageReceived,
-                             [b](const QString &text) { b->bytes += text.toUtf8().size(); });
-            QObject::connect(&b->socket, &QWebSocket::binaryMessageReceived, [b, &log](const QByteArray &message) {
-                const qint64 now = g_clock.nsecsElapsed();
-                b->bytes += message.size();
-                // Only updates name themselves; a whole panel (bit 0) does not.
-                if (message.size() >= 7 && (message.at(4) & 1)) {
-                    ++b->wholePanels;
-                    b->lastWholeNs = now;
-                }
-                if (message.size() < 7 || (message.at(4) & 1))
-                    return;
-                // The newest update the message carries (lines of older
-                // ones may ride along after a wait).
-                quint32 newest = 0;
-                for (int offset = 7; offset + 1 + kLineBytes <= message.size(); offset += 1 + kLineBytes)
-                    newest = std::max(newest, qFromLittleEndian<quint32>(message.constData() + offset + 1));
-                const auto sent = log.sentNs.constFind(newest);
-                if (sent != log.sentNs.constEnd())
-                    b->latenciesNs.push_back(now - *sent);
-            });
-            b->socket.open(QUrl(QStringLiteral("ws://127.0.20.1:18716/ws")));
-            clients.push_back(std::move(browser));
-        }
+        QMetaObject::invokeMethod(&browserHost, [&] {
+            for (int i = 0; i < browsers; ++i) {
+                auto browser = std::make_unique<Browser>();
+                Browser *b = browser.get();
+                QObject::connect(&b->socket, &QWebSocket::connected, [b] {
+                    b->socket.sendTextMessage(QStringLiteral("{\"type\":\"subscribe\",\"all\":true}"));
+                });
+                QObject::connect(&b->socket, &QWebSocket::textMessageReceived, [b](const QString &text) {
+                    QMutexLocker lock(&b->mutex);
+                    b->bytes += text.toUtf8().size();
+                });
+                QObject::connect(&b->socket, &QWebSocket::binaryMessageReceived, [b, &log](const QByteArray &message) {
+                    const qint64 now = g_clock.nsecsElapsed();
+                    QMutexLocker lock(&b->mutex);
+                    b->bytes += message.size();
+                    // Only updates name themselves; a whole panel (bit 0) does not.
+                    if (message.size() >= 7 && (message.at(4) & 1)) {
+                        ++b->wholePanels;
+                        b->lastWholeNs = now;
+                    }
+                    if (message.size() < 7 || (message.at(4) & 1))
+                        return;
+                    // The newest update the message carries (lines of older
+                    // ones may ride along after a wait).
+                    quint32 newest = 0;
+                    for (int offset = 7; offset + 1 + kLineBytes <= message.size(); offset += 1 + kLineBytes)
+                        newest = std::max(newest, qFromLittleEndian<quint32>(message.constData() + offset + 1));
+                    const qint64 sent = newest < kMostUpdates ? log.sentNs[newest].load() : 0;
+                    if (sent > 0)
+                        b->latenciesNs.push_back(now - sent);
+                });
+                b->socket.open(QUrl(QStringLiteral("ws://127.0.20.1:18716/ws")));
+                clients.push_back(std::move(browser));
+            }
+            browsersOpen = browsers;
+        });
     });
 
     qint64 ticksBefore = 0, bytesBefore = 0, linesBefore = 0;
@@ -231,6 +250,7 @@ int main(int argc, char *argv[])
         std::printf("  controllers sent:        %.0f bytes/s (%.0f changed lines/s = %.0f palette indices/s)\n",
                     double(log.controllerBytes - bytesBefore) / wall, lines, lines * kLineBytes);
         for (std::size_t i = 0; i < clients.size(); ++i) {
+            QMutexLocker lock(&clients[i]->mutex);
             const double rate = double(clients[i]->bytes - browserBytesBefore[i]) / wall;
             std::printf("  browser %zu received:      %.0f bytes/s = %.3f x the changed lines' indices; "
                         "block to message median %.2f ms, 99th %.2f ms, worst %.2f ms (%zu updates, "
@@ -240,6 +260,9 @@ int main(int argc, char *argv[])
                         clients[i]->latenciesNs.size(), clients[i]->wholePanels);
         }
         std::fflush(stdout);
+        QMetaObject::invokeMethod(&browserHost, [&] { clients.clear(); }, Qt::BlockingQueuedConnection);
+        browserThread.quit();
+        browserThread.wait();
         daemon.terminate();
         daemon.waitForFinished(3000);
         app.quit();
@@ -250,9 +273,10 @@ int main(int argc, char *argv[])
     QTimer warmUp;
     QObject::connect(&warmUp, &QTimer::timeout, &app, [&] {
         const qint64 now = g_clock.nsecsElapsed();
-        if (clients.size() < std::size_t(browsers))
+        if (browsersOpen < browsers)
             return;
         for (auto &b : clients) {
+            QMutexLocker lock(&b->mutex);
             if (b->wholePanels < controllers || now - b->lastWholeNs < 3000000000LL)
                 return;
         }
@@ -261,6 +285,7 @@ int main(int argc, char *argv[])
         bytesBefore = log.controllerBytes;
         linesBefore = log.changedLines;
         for (auto &b : clients) {
+            QMutexLocker lock(&b->mutex);
             browserBytesBefore.push_back(b->bytes);
             b->latenciesNs.clear();
             b->wholePanels = 0;
