@@ -29,6 +29,7 @@ declare -A expected=(
   [QuorvelIns]=$(version_of kInstaller)
   [ctrlsim]=$(version_of kSimulator)
   [brenlow-snap]=$(version_of kSnapshot)
+  [brenlow-web]=$(version_of kWeb)
 )
 
 shopt -s nullglob
@@ -91,6 +92,30 @@ for entry in "${entries[@]}"; do
   done
   echo "$base: valid, runs $exec_name, icon $icon"
 done
+
+# brenlow-web runs as a service: its unit, options and channel list are
+# there, the two files under /etc are kept across upgrades, and the unit's
+# command starts and serves with the packaged files (in a network namespace
+# of its own where one can be made, so no port of this machine is taken).
+if [ -e "$root/usr/bin/brenlow-web" ]; then
+  unit="$root/usr/lib/systemd/system/brenlow-web.service"
+  for line in DynamicUser=yes Restart=on-failure EnvironmentFile=-/etc/default/brenlow-web; do
+    grep -qx "$line" "$unit" 2>/dev/null || fail "brenlow-web.service: no $line"
+  done
+  grep -q '^ExecStart=/usr/bin/brenlow-web .*/etc/brenlow-web/canali.txt$' "$unit" || fail "brenlow-web.service: ExecStart"
+  for conffile in /etc/brenlow-web/canali.txt /etc/default/brenlow-web; do
+    [ -f "$root$conffile" ] || fail "$conffile is not packaged"
+    dpkg-deb -I "$build"/packages/brenlow-web_*.deb conffiles | grep -qx "$conffile" || fail "$conffile is no conffile"
+  done
+  serve='set -a; . "$1/etc/default/brenlow-web"; ip link set lo up 2>/dev/null;
+    "$1/usr/bin/brenlow-web" --listen "$BRENLOW_WEB_LISTEN" "$1/etc/brenlow-web/canali.txt" 2>/dev/null & pid=$!;
+    for i in $(seq 50); do
+      if curl -fs "http://$BRENLOW_WEB_LISTEN/api/controllers" >/dev/null 2>&1; then kill $pid; exit 0; fi; sleep 0.2;
+    done; kill $pid; exit 1'
+  if unshare -n true 2>/dev/null; then runner=(unshare -n); else runner=(); fi
+  "${runner[@]}" sh -c "$serve" sh "$root" && echo "brenlow-web.service: its command serves" \
+    || fail "brenlow-web.service: its command does not serve"
+fi
 
 if [ "$failures" -gt 0 ]; then
   echo "package check: $failures failure(s)"; exit 1

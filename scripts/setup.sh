@@ -11,6 +11,8 @@ packages=(
   dpkg-dev file desktop-file-utils
   xvfb xauth x11-utils imagemagick xdotool
   clang libclang-rt-14-dev
+  libqt5websockets5-dev libhttp-parser-dev curl
+  chromium chromium-driver python3-selenium
 )
 
 missing=()

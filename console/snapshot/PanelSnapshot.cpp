@@ -2,6 +2,7 @@
 
 #include "PanelPicture.h"
 
+#include <QBuffer>
 #include <QImageWriter>
 #include <algorithm>
 #include <QSaveFile>
@@ -59,6 +60,19 @@ bool WritePng(const QImage &image, const QString &path, QString *error)
         return false;
     }
     return true;
+}
+
+QByteArray PngBytes(const QImage &image)
+{
+    QByteArray bytes;
+    if (image.isNull())
+        return bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(image))
+        bytes.clear();
+    return bytes;
 }
 
 } // namespace PanelSnapshot

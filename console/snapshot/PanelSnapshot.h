@@ -21,4 +21,7 @@ QImage PanelImage(const PanelPicture &picture, int scale = 1);
 // on failure nothing is left at path and error says why.
 bool WritePng(const QImage &image, const QString &path, QString *error);
 
+// The picture as PNG file contents (empty for a null image).
+QByteArray PngBytes(const QImage &image);
+
 } // namespace PanelSnapshot
