@@ -123,11 +123,17 @@ void QuorvelIns::onButStartSetupClicked()
     m_setupRunning = true;
     m_ui->pbarSetup->setValue(m_ui->pbarSetup->minimum());
 
-    // A setup that does not start gets no message: the watch finds no process
-    // of its name and the bar drops back at the next tick.
     m_setupProcess.reset(new QProcess);
-    SetupCommand(m_settings.setupName).startDetached(*m_setupProcess);
-
+    if (!SetupCommand(m_settings.setupName).startDetached(*m_setupProcess)) {
+        // Nothing runs, so nothing is watched: the user is told which
+        // command failed instead of seeing a bar that never moves.
+        m_setupRunning = false;
+        const QString text = m_settings.setupName.trimmed().isEmpty()
+            ? tr("QuorvelIns.ini non indica il programma di installazione (SETUPNAME).")
+            : tr("Impossibile avviare il programma di installazione:\n%1").arg(m_settings.setupName);
+        m_messageBoxes->showError(tr("Quorvel Install"), text);
+        return;
+    }
     m_progressTimer.start(kProgressPeriodMs);
 }
 

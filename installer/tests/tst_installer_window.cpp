@@ -66,6 +66,8 @@ private slots:
     void answeringNoKeepsTheWindowWithExitCurrent();
     void setupStartedByOtherMeansKeepsTheBarMoving();
     void interpreterSetupIsWatchedByItsScript();
+    void iniAsPeopleWriteItStartsTheSetup_data();
+    void iniAsPeopleWriteItStartsTheSetup();
 
 private:
     QString setupName() const;
@@ -217,8 +219,8 @@ void TestInstallerWindow::missingIniAndPagesGiveEmptyPagesAndNoFalseRun()
     QCOMPARE(window.findChild<QListWidget *>(QStringLiteral("lswOptions"))->maximumWidth(), 160);
     QVERIFY(!QFile::exists(QStringLiteral("QuorvelIns.ini")));
 
-    // With no setup named, processes whose name cannot be read must not be
-    // taken for the setup: the bar moves its one step and then stays down.
+    // With no setup named nothing starts and nothing is watched, not even
+    // processes whose name cannot be read: one error box says so.
     FakeProcessSource table;
     table.add(2, QByteArray(), QByteArray());
     table.add(3, "kthreadd", QByteArray());
@@ -228,13 +230,12 @@ void TestInstallerWindow::missingIniAndPagesGiveEmptyPagesAndNoFalseRun()
     window.setMessageBoxes(&boxes);
     window.show();
 
-    startWatched(window);
-    auto *bar = window.findChild<QProgressBar *>(QStringLiteral("pbarSetup"));
-    window.onProgressTimeout();
-    QCOMPARE(bar->value(), 1);
+    window.findChild<QPushButton *>(QStringLiteral("butStartSetup"))->click();
+    QCOMPARE(boxes.errors.size(), 1);
+    QVERIFY(boxes.errors.first().text.contains(QStringLiteral("SETUPNAME")));
     QVERIFY(!window.isSetupRunning());
     window.onProgressTimeout();
-    QCOMPARE(bar->value(), 0);
+    QCOMPARE(window.findChild<QProgressBar *>(QStringLiteral("pbarSetup"))->value(), 0);
 
     window.findChild<QListWidget *>(QStringLiteral("lswOptions"))->setCurrentRow(QuorvelIns::RowExit);
     QVERIFY(boxes.asked.isEmpty());
@@ -435,6 +436,47 @@ void TestInstallerWindow::interpreterSetupIsWatchedByItsScript()
 
     writeFile(QStringLiteral("stop other"), "");
     QVERIFY(otherShell.waitForFinished());
+}
+
+void TestInstallerWindow::iniAsPeopleWriteItStartsTheSetup_data()
+{
+    QTest::addColumn<QByteArray>("setupName");
+    QTest::addColumn<QString>("started");
+    QTest::addColumn<QString>("error");
+
+    const QByteArray script = setupName().toUtf8();
+    // A byte-order mark, quotes inside the command line, commas in an argument.
+    QTest::newRow("byte-order mark") << QByteArray("\xef\xbb\xbfSETUPNAME=./" + script + " stop")
+                                     << QStringLiteral(" [stop]") << QString();
+    QTest::newRow("quoted argument") << QByteArray("SETUPNAME=sh " + script + " \"stop installer\"")
+                                     << QStringLiteral(" [stop installer]") << QString();
+    QTest::newRow("commas") << QByteArray("SETUPNAME=sh " + script + " stop --parti=base,docs")
+                            << QStringLiteral(" [stop] [--parti=base,docs]") << QString();
+    QTest::newRow("program missing") << QByteArray("SETUPNAME=\"/nessuno/setup è\" --lingua it") << QString()
+                                     << QStringLiteral("\"/nessuno/setup è\" --lingua it");
+}
+
+void TestInstallerWindow::iniAsPeopleWriteItStartsTheSetup()
+{
+    QFETCH(QByteArray, setupName);
+    QFETCH(QString, started);
+    QFETCH(QString, error);
+    writeSetup();
+    writeFile(QStringLiteral("QuorvelIns.ini"), setupName + "\n");
+    QuorvelIns window;
+    RecordingMessageBoxes boxes(QMessageBox::Yes);
+    window.setMessageBoxes(&boxes);
+    window.findChild<QPushButton *>(QStringLiteral("butStartSetup"))->click();
+    if (error.isEmpty()) {
+        QTRY_COMPARE(logLines().size(), 1);
+        QCOMPARE(logLines().first(), QStringLiteral("start ") + QDir::currentPath() + started);
+        QVERIFY(boxes.errors.isEmpty());
+        finishSetup(started.section(QLatin1Char(']'), 0, 0).mid(2));
+    } else {
+        QCOMPARE(boxes.errors.size(), 1);
+        QVERIFY2(boxes.errors.first().text.contains(error), qPrintable(boxes.errors.first().text));
+        QVERIFY(!window.isSetupRunning());
+    }
 }
 
 QTEST_MAIN(TestInstallerWindow)
