@@ -1,12 +1,14 @@
 #include "QuorvelIns.h"
 
 #include "MessageBoxes.h"
+#include "PageDocument.h"
 #include "ProcFsProcessSource.h"
 #include "ProcessWatch.h"
 #include "SetupCommand.h"
 #include "TextFiles.h"
 #include "ui_QuorvelIns.h"
 
+#include <QDir>
 #include <QListWidget>
 #include <QProcess>
 
@@ -51,6 +53,10 @@ QuorvelIns::QuorvelIns(QWidget *parent, Qt::WindowFlags flags)
     connect(m_ui->butStartSetup, &QPushButton::clicked, this, &QuorvelIns::onButStartSetupClicked);
     connect(&m_progressTimer, &QTimer::timeout, this, &QuorvelIns::onProgressTimeout);
 
+    // The pages' pictures come from the installer's folder only.
+    m_ui->edrIntro->setDocument(new PageDocument(QDir::current(), m_ui->edrIntro));
+    m_ui->edrReadme->setDocument(new PageDocument(QDir::current(), m_ui->edrReadme));
+    m_ui->edrReadme->document()->setMetaInformation(QTextDocument::DocumentTitle, QString());
     m_ui->edrIntro->document()->setHtml(m_introHtml);
     m_ui->edrReadme->document()->setHtml(readmeForDisplay(m_readmeHtml, m_settings));
 }

@@ -4,6 +4,7 @@
 #include "ProcFsProcessSource.h"
 #include "ProcessWatch.h"
 #include "QuorvelIns.h"
+#include "PageDocument.h"
 #include "RecordingMessageBoxes.h"
 
 #include <QtTest>
@@ -13,6 +14,8 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTextEdit>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -66,6 +69,7 @@ private slots:
     void answeringNoKeepsTheWindowWithExitCurrent();
     void setupStartedByOtherMeansKeepsTheBarMoving();
     void interpreterSetupIsWatchedByItsScript();
+    void pagePicturesComeOnlyFromTheInstallerFolder();
     void iniAsPeopleWriteItStartsTheSetup_data();
     void iniAsPeopleWriteItStartsTheSetup();
 
@@ -436,6 +440,43 @@ void TestInstallerWindow::interpreterSetupIsWatchedByItsScript()
 
     writeFile(QStringLiteral("stop other"), "");
     QVERIFY(otherShell.waitForFinished());
+}
+
+void TestInstallerWindow::pagePicturesComeOnlyFromTheInstallerFolder()
+{
+    QImage image(4, 3, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QVERIFY(image.save(QStringLiteral("logo.png")));
+    QTemporaryDir elsewhere;
+    QVERIFY(image.save(elsewhere.filePath(QStringLiteral("fuori.png"))));
+    QVERIFY(QFile::link(elsewhere.filePath(QStringLiteral("fuori.png")), QStringLiteral("link.png")));
+    QVERIFY(::mkfifo("pipe.png", 0600) == 0);
+    QFile big(QStringLiteral("grande.png"));
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(PageDocument::maxResourceBytes + 1));
+    big.close();
+
+    // name in the page -> shown
+    const QList<QPair<QString, bool>> pictures{{QStringLiteral("logo.png"), true},
+                                               {QDir::current().filePath(QStringLiteral("logo.png")), true},
+                                               {QStringLiteral("/dev/zero"), false},
+                                               {elsewhere.filePath(QStringLiteral("fuori.png")), false},
+                                               {QStringLiteral("../") + QDir::current().dirName()
+                                                    + QStringLiteral("/link.png"), false},
+                                               {QStringLiteral("pipe.png"), false},
+                                               {QStringLiteral("grande.png"), false},
+                                               {QStringLiteral("http://127.0.0.1/logo.png"), false}};
+    QByteArray page;
+    for (const auto &picture : pictures)
+        page += "<img src=\"" + picture.first.toUtf8() + "\">";
+    writeFile(QStringLiteral("Intro.html"), page);
+
+    QuorvelIns window;
+    window.show();
+    QTextDocument *document = window.findChild<QTextEdit *>(QStringLiteral("edrIntro"))->document();
+    for (const auto &picture : pictures) {
+        const QImage shown = document->resource(QTextDocument::ImageResource, QUrl(picture.first)).value<QImage>();
+        QVERIFY2(shown == (picture.second ? image : PageDocument::missingPicture()), qPrintable(picture.first));
+    }
 }
 
 void TestInstallerWindow::iniAsPeopleWriteItStartsTheSetup_data()
