@@ -486,9 +486,7 @@ void TestInstallerWindow::iniAsPeopleWriteItStartsTheSetup_data()
     QTest::addColumn<QString>("error");
 
     const QByteArray script = setupName().toUtf8();
-    // A byte-order mark, quotes inside the command line, commas in an argument.
-    QTest::newRow("byte-order mark") << QByteArray("\xef\xbb\xbfSETUPNAME=./" + script + " stop")
-                                     << QStringLiteral(" [stop]") << QString();
+    // Quotes inside the command line, commas in an argument, a program that is not there.
     QTest::newRow("quoted argument") << QByteArray("SETUPNAME=sh " + script + " \"stop installer\"")
                                      << QStringLiteral(" [stop installer]") << QString();
     QTest::newRow("commas") << QByteArray("SETUPNAME=sh " + script + " stop --parti=base,docs")
