@@ -73,7 +73,7 @@ void TestSettings::fileLinesToKeys_data()
         << QVariant(QStringLiteral("C:\\Quorvel\\bin;x\\q"));
     QTest::newRow("Latin-1 bytes") << QByteArray("[Machines\\Caff\xe8]\nConfig=caff\xe8\n")
                                    << QStringLiteral("Machines/Caffè/Config") << QVariant(QStringLiteral("caffè"));
-    QTest::newRow("NUL does not end the file") << QByteArray("K=a\0b\nL=2\n", 12) << QStringLiteral("L")
+    QTest::newRow("NUL does not end the file") << QByteArray("K=a\0b\nL=2\n", 10) << QStringLiteral("L")
                                                << QVariant(QStringLiteral("2"));
     QTest::newRow("a real group named General") << QByteArray("[%General]\nK=1\n") << QStringLiteral("General/K")
                                                 << QVariant(QStringLiteral("1"));
