@@ -17,6 +17,8 @@
 #include <QSettings>
 #include <QTextCodec>
 
+#include <algorithm>
+
 namespace {
 
 using Entries = QVector<QPair<QString, QString>>;
@@ -77,6 +79,14 @@ void ownRoundTrip(const QSettings::SettingsMap &map)
     expectSame(readBack(buffer.data()), map, "a file of the reader's own writer read back otherwise");
 }
 
+bool looksUtf8(const QByteArray &bytes)
+{
+    QTextCodec::ConverterState state;
+    QTextCodec::codecForMib(106)->toUnicode(bytes.constData(), bytes.size(), &state);
+    return state.invalidChars == 0 && state.remainingChars == 0
+        && std::any_of(bytes.cbegin(), bytes.cend(), [](char c) { return uchar(c) >= 0x80; });
+}
+
 bool isPlain(const QString &text, bool name)
 {
     if (text.isEmpty())
@@ -130,8 +140,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         name.replace(QLatin1Char('/'), QLatin1Char('_'));
         const QString value = split < 0 ? record : record.mid(split + 1);
         entries.append({name, value});
-        // A Latin-1 file has no room for other characters.
-        if (codec && data[0] % 3 == 2 && QString(name + value).contains(QRegularExpression(QStringLiteral("[^\\x{0}-\\x{ff}]"))))
+        // A Latin-1 file has no room for other characters, and Qt's UTF-8
+        // writer turns each half of a character beyond U+FFFF into U+FFFD:
+        // neither can be read back, whoever reads. Latin-1 text whose bytes
+        // happen to be UTF-8 ("Ã¨") reads as UTF-8 ("è"), as it must.
+        if (data[0] % 3 == 2
+            && (value.contains(QRegularExpression(QStringLiteral("[^\\x{0}-\\x{ff}]"))) || looksUtf8(value.toLatin1())))
+            continue;
+        if (data[0] % 3 == 1 && std::any_of(value.cbegin(), value.cend(), [](QChar c) { return c.isSurrogate(); }))
             continue;
         if (!name.isEmpty())
             map.insert(machineKey(name), value);
