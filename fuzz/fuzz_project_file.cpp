@@ -5,7 +5,7 @@
 #include "LauncherFuzzSupport.h"
 #include "records/QProject.h"
 #include "startup/LauncherSettings.h"
-#include "startup/SettingsFileFormat.h"
+#include "SettingsFileFormat.h"
 
 #include <QDataStream>
 #include <QDir>

@@ -1,10 +1,14 @@
 #include "InstallerSettings.h"
 
+#include "SettingsFileFormat.h"
+
 #include <QSettings>
 
 InstallerSettings InstallerSettings::read(const QString &fileName)
 {
-    const QSettings ini(fileName, QSettings::IniFormat);
+    // The platform's own reader: a byte-order mark is skipped, commas and
+    // quotes inside the setup's command line stay as written.
+    const QSettings ini(fileName, SettingsFileFormat::format());
     InstallerSettings settings;
     settings.setupName = ini.value(QStringLiteral("SETUPNAME")).toString();
     settings.setupId = ini.value(QStringLiteral("SETUPID"), 0).toInt();

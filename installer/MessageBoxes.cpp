@@ -8,3 +8,8 @@ QMessageBox::StandardButton QtMessageBoxes::askWarning(const QString &title, con
     return execMessageBox({QMessageBox::Warning, title, text, QMessageBox::Yes | QMessageBox::No,
                            QMessageBox::No, nullptr});
 }
+
+void QtMessageBoxes::showError(const QString &title, const QString &text)
+{
+    execMessageBox({QMessageBox::Critical, title, text, QMessageBox::Ok, QMessageBox::Ok, nullptr});
+}

@@ -1,12 +1,14 @@
 #include "QuorvelIns.h"
 
 #include "MessageBoxes.h"
+#include "PageDocument.h"
 #include "ProcFsProcessSource.h"
 #include "ProcessWatch.h"
 #include "SetupCommand.h"
 #include "TextFiles.h"
 #include "ui_QuorvelIns.h"
 
+#include <QDir>
 #include <QListWidget>
 #include <QProcess>
 
@@ -51,6 +53,10 @@ QuorvelIns::QuorvelIns(QWidget *parent, Qt::WindowFlags flags)
     connect(m_ui->butStartSetup, &QPushButton::clicked, this, &QuorvelIns::onButStartSetupClicked);
     connect(&m_progressTimer, &QTimer::timeout, this, &QuorvelIns::onProgressTimeout);
 
+    // The pages' pictures come from the installer's folder only.
+    m_ui->edrIntro->setDocument(new PageDocument(QDir::current(), m_ui->edrIntro));
+    m_ui->edrReadme->setDocument(new PageDocument(QDir::current(), m_ui->edrReadme));
+    m_ui->edrReadme->document()->setMetaInformation(QTextDocument::DocumentTitle, QString());
     m_ui->edrIntro->document()->setHtml(m_introHtml);
     m_ui->edrReadme->document()->setHtml(readmeForDisplay(m_readmeHtml, m_settings));
 }
@@ -123,11 +129,17 @@ void QuorvelIns::onButStartSetupClicked()
     m_setupRunning = true;
     m_ui->pbarSetup->setValue(m_ui->pbarSetup->minimum());
 
-    // A setup that does not start gets no message: the watch finds no process
-    // of its name and the bar drops back at the next tick.
     m_setupProcess.reset(new QProcess);
-    SetupCommand(m_settings.setupName).startDetached(*m_setupProcess);
-
+    if (!SetupCommand(m_settings.setupName).startDetached(*m_setupProcess)) {
+        // Nothing runs, so nothing is watched: the user is told which
+        // command failed instead of seeing a bar that never moves.
+        m_setupRunning = false;
+        const QString text = m_settings.setupName.trimmed().isEmpty()
+            ? tr("QuorvelIns.ini non indica il programma di installazione (SETUPNAME).")
+            : tr("Impossibile avviare il programma di installazione:\n%1").arg(m_settings.setupName);
+        m_messageBoxes->showError(tr("Quorvel Install"), text);
+        return;
+    }
     m_progressTimer.start(kProgressPeriodMs);
 }
 

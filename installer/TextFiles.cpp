@@ -1,9 +1,13 @@
 #include "TextFiles.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 bool readTextFile(const QString &name, QString &target)
 {
+    // A pipe or a device of that name would block the window's start.
+    if (!QFileInfo(name).isFile())
+        return false;
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly))
         return false;

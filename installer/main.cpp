@@ -1,9 +1,12 @@
+#include "InstallerFolder.h"
+#include "ModalMessageBox.h"
 #include "ProgramEntry.h"
 #include "ProgramVersions.h"
 #include "QuorvelIns.h"
 #include "SystemTexts.h"
 
 #include <QApplication>
+#include <QDir>
 
 namespace {
 
@@ -13,7 +16,8 @@ ProgramDescription installerDescription()
     program.name = QStringLiteral("QuorvelIns");
     program.version = QLatin1String(ProgramVersions::kInstaller);
     program.summary = QStringLiteral("Quorvel installer front-end: shows Intro.html and ReadMe.html from the\n"
-                                     "working folder and starts the setup named in QuorvelIns.ini there.");
+                                     "folder holding QuorvelIns.ini (the working folder, else the program's\n"
+                                     "own) and starts the setup named in QuorvelIns.ini there.");
     return program;
 }
 
@@ -28,6 +32,18 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QLatin1String(ProgramVersions::kInstaller));
     // The one question the installer asks is in Italian; its buttons too.
     installItalianSystemTexts(&app);
+    // Without its files the installer can only show blank pages and a
+    // Start that does nothing: it says where it looked and ends.
+    const QString working = QDir::currentPath();
+    const QString program = QCoreApplication::applicationDirPath();
+    const QString folder = InstallerFolder::find(working, program);
+    if (folder.isEmpty()) {
+        execMessageBox({QMessageBox::Critical, QStringLiteral("QuorvelIns"),
+                        InstallerFolder::missingFilesMessage(working, program), QMessageBox::Ok, QMessageBox::Ok,
+                        nullptr});
+        return 1;
+    }
+    QDir::setCurrent(folder);
     QuorvelIns window;
     window.show();
     return app.exec();

@@ -75,6 +75,9 @@ if [ -e "$root/usr/bin/QuorvelEnv" ]; then
     || fail "quorvelenv.desktop does not start the launcher in /usr/lib/quorvel"
 fi
 
+# The installer has no menu entry: it runs from an installation medium.
+[ ! -e "$root/usr/share/applications/quorvelins.desktop" ] || fail "quorvelins.desktop is installed"
+
 # Menu entries: valid, their program is there, and so are their icons.
 entries=("$root"/usr/share/applications/*.desktop)
 [ ${#entries[@]} -gt 0 ] || fail "no menu entry"

@@ -5,3 +5,8 @@ QMessageBox::StandardButton RecordingMessageBoxes::askWarning(const QString &tit
     asked.append(Question{title, text});
     return m_answer;
 }
+
+void RecordingMessageBoxes::showError(const QString &title, const QString &text)
+{
+    errors.append(Question{title, text});
+}

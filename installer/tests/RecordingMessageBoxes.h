@@ -17,9 +17,11 @@ public:
     explicit RecordingMessageBoxes(QMessageBox::StandardButton answer) : m_answer(answer) {}
 
     QMessageBox::StandardButton askWarning(const QString &title, const QString &text) override;
+    void showError(const QString &title, const QString &text) override;
     void setAnswer(QMessageBox::StandardButton answer) { m_answer = answer; }
 
     QList<Question> asked;
+    QList<Question> errors;
 
 private:
     QMessageBox::StandardButton m_answer;

@@ -1,5 +1,6 @@
 // What the installer reads beside it: the two pages, its ini file, and the
 // setup command line it is given.
+#include "InstallerFolder.h"
 #include "InstallerSettings.h"
 #include "SetupCommand.h"
 #include "TextFiles.h"
@@ -30,6 +31,7 @@ private slots:
     void readmeVersionSubstitution_data();
     void readmeVersionSubstitution();
     void hugePagesAndVersionsAreBounded();
+    void folderIsTheOneHoldingTheIni();
     void watchedNameIsTheProgramsFileName_data();
     void watchedNameIsTheProgramsFileName();
 
@@ -90,6 +92,9 @@ void TestInstallerFiles::iniValuesAndDefaults_data()
     QTest::newRow("SETUPID not a number") << QByteArray("SETUPID=uno\nVERSIONENV=3.2\n") << QString() << 0
                                           << QStringLiteral("3.2");
     QTest::newRow("negative SETUPID") << QByteArray("SETUPID=-1\n") << QString() << -1 << QString();
+    QTest::newRow("byte-order mark, quotes, commas, Latin-1")
+        << QByteArray("\xef\xbb\xbfSETUPNAME=sh \"my setup\" --parti=base,docs\nVERSIONENV=caff\xe8\n")
+        << QStringLiteral("sh \"my setup\" --parti=base,docs") << 0 << QStringLiteral("caffè");
     QTest::newRow("not an ini file at all") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0", 11) << QString() << 0 << QString();
 }
 
@@ -117,6 +122,26 @@ void TestInstallerFiles::iniValuesAndDefaults()
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), before);
     }
+}
+
+void TestInstallerFiles::folderIsTheOneHoldingTheIni()
+{
+    const QString home = m_dir.filePath(QStringLiteral("home"));
+    const QString medium = m_dir.filePath(QStringLiteral("supporto è"));
+    const QString other = m_dir.filePath(QStringLiteral("altro"));
+    for (const QString &folder : {home, medium, other})
+        QVERIFY(QDir().mkpath(folder));
+    writeFile(medium + QStringLiteral("/QuorvelIns.ini"), "SETUPNAME=setup\n");
+    QVERIFY(QDir().mkpath(other + QStringLiteral("/QuorvelIns.ini")));
+
+    QCOMPARE(InstallerFolder::find(medium, home), medium);
+    QCOMPARE(InstallerFolder::find(home, medium), medium);
+    // A folder named like the ini is no ini.
+    QCOMPARE(InstallerFolder::find(other, home), QString());
+    const QString message = InstallerFolder::missingFilesMessage(home, other);
+    for (const QString &part : {home, other, QStringLiteral("QuorvelIns.ini"), QStringLiteral("Intro.html"),
+                                QStringLiteral("ReadMe.html")})
+        QVERIFY2(message.contains(part), qPrintable(part));
 }
 
 void TestInstallerFiles::readmeVersionSubstitution_data()

@@ -4,6 +4,7 @@
 #include "ProcFsProcessSource.h"
 #include "ProcessWatch.h"
 #include "QuorvelIns.h"
+#include "PageDocument.h"
 #include "RecordingMessageBoxes.h"
 
 #include <QtTest>
@@ -13,6 +14,8 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTextEdit>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -66,6 +69,9 @@ private slots:
     void answeringNoKeepsTheWindowWithExitCurrent();
     void setupStartedByOtherMeansKeepsTheBarMoving();
     void interpreterSetupIsWatchedByItsScript();
+    void pagePicturesComeOnlyFromTheInstallerFolder();
+    void iniAsPeopleWriteItStartsTheSetup_data();
+    void iniAsPeopleWriteItStartsTheSetup();
 
 private:
     QString setupName() const;
@@ -217,8 +223,8 @@ void TestInstallerWindow::missingIniAndPagesGiveEmptyPagesAndNoFalseRun()
     QCOMPARE(window.findChild<QListWidget *>(QStringLiteral("lswOptions"))->maximumWidth(), 160);
     QVERIFY(!QFile::exists(QStringLiteral("QuorvelIns.ini")));
 
-    // With no setup named, processes whose name cannot be read must not be
-    // taken for the setup: the bar moves its one step and then stays down.
+    // With no setup named nothing starts and nothing is watched, not even
+    // processes whose name cannot be read: one error box says so.
     FakeProcessSource table;
     table.add(2, QByteArray(), QByteArray());
     table.add(3, "kthreadd", QByteArray());
@@ -228,13 +234,12 @@ void TestInstallerWindow::missingIniAndPagesGiveEmptyPagesAndNoFalseRun()
     window.setMessageBoxes(&boxes);
     window.show();
 
-    startWatched(window);
-    auto *bar = window.findChild<QProgressBar *>(QStringLiteral("pbarSetup"));
-    window.onProgressTimeout();
-    QCOMPARE(bar->value(), 1);
+    window.findChild<QPushButton *>(QStringLiteral("butStartSetup"))->click();
+    QCOMPARE(boxes.errors.size(), 1);
+    QVERIFY(boxes.errors.first().text.contains(QStringLiteral("SETUPNAME")));
     QVERIFY(!window.isSetupRunning());
     window.onProgressTimeout();
-    QCOMPARE(bar->value(), 0);
+    QCOMPARE(window.findChild<QProgressBar *>(QStringLiteral("pbarSetup"))->value(), 0);
 
     window.findChild<QListWidget *>(QStringLiteral("lswOptions"))->setCurrentRow(QuorvelIns::RowExit);
     QVERIFY(boxes.asked.isEmpty());
@@ -435,6 +440,82 @@ void TestInstallerWindow::interpreterSetupIsWatchedByItsScript()
 
     writeFile(QStringLiteral("stop other"), "");
     QVERIFY(otherShell.waitForFinished());
+}
+
+void TestInstallerWindow::pagePicturesComeOnlyFromTheInstallerFolder()
+{
+    QImage image(4, 3, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QVERIFY(image.save(QStringLiteral("logo.png")));
+    QTemporaryDir elsewhere;
+    QVERIFY(image.save(elsewhere.filePath(QStringLiteral("fuori.png"))));
+    QVERIFY(QFile::link(elsewhere.filePath(QStringLiteral("fuori.png")), QStringLiteral("link.png")));
+    QVERIFY(::mkfifo("pipe.png", 0600) == 0);
+    QFile big(QStringLiteral("grande.png"));
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(PageDocument::maxResourceBytes + 1));
+    big.close();
+
+    // name in the page -> shown
+    const QList<QPair<QString, bool>> pictures{{QStringLiteral("logo.png"), true},
+                                               {QDir::current().filePath(QStringLiteral("logo.png")), true},
+                                               {QStringLiteral("/dev/zero"), false},
+                                               {elsewhere.filePath(QStringLiteral("fuori.png")), false},
+                                               {QStringLiteral("../") + QDir::current().dirName()
+                                                    + QStringLiteral("/link.png"), false},
+                                               {QStringLiteral("pipe.png"), false},
+                                               {QStringLiteral("grande.png"), false},
+                                               {QStringLiteral("http://127.0.0.1/logo.png"), false}};
+    QByteArray page;
+    for (const auto &picture : pictures)
+        page += "<img src=\"" + picture.first.toUtf8() + "\">";
+    writeFile(QStringLiteral("Intro.html"), page);
+
+    QuorvelIns window;
+    window.show();
+    QTextDocument *document = window.findChild<QTextEdit *>(QStringLiteral("edrIntro"))->document();
+    for (const auto &picture : pictures) {
+        const QImage shown = document->resource(QTextDocument::ImageResource, QUrl(picture.first)).value<QImage>();
+        QVERIFY2(shown == (picture.second ? image : PageDocument::missingPicture()), qPrintable(picture.first));
+    }
+}
+
+void TestInstallerWindow::iniAsPeopleWriteItStartsTheSetup_data()
+{
+    QTest::addColumn<QByteArray>("setupName");
+    QTest::addColumn<QString>("started");
+    QTest::addColumn<QString>("error");
+
+    const QByteArray script = setupName().toUtf8();
+    // Quotes inside the command line, commas in an argument, a program that is not there.
+    QTest::newRow("quoted argument") << QByteArray("SETUPNAME=sh " + script + " \"stop installer\"")
+                                     << QStringLiteral(" [stop installer]") << QString();
+    QTest::newRow("commas") << QByteArray("SETUPNAME=sh " + script + " stop --parti=base,docs")
+                            << QStringLiteral(" [stop] [--parti=base,docs]") << QString();
+    QTest::newRow("program missing") << QByteArray("SETUPNAME=\"/nessuno/setup è\" --lingua it") << QString()
+                                     << QStringLiteral("\"/nessuno/setup è\" --lingua it");
+}
+
+void TestInstallerWindow::iniAsPeopleWriteItStartsTheSetup()
+{
+    QFETCH(QByteArray, setupName);
+    QFETCH(QString, started);
+    QFETCH(QString, error);
+    writeSetup();
+    writeFile(QStringLiteral("QuorvelIns.ini"), setupName + "\n");
+    QuorvelIns window;
+    RecordingMessageBoxes boxes(QMessageBox::Yes);
+    window.setMessageBoxes(&boxes);
+    window.findChild<QPushButton *>(QStringLiteral("butStartSetup"))->click();
+    if (error.isEmpty()) {
+        QTRY_COMPARE(logLines().size(), 1);
+        QCOMPARE(logLines().first(), QStringLiteral("start ") + QDir::currentPath() + started);
+        QVERIFY(boxes.errors.isEmpty());
+        finishSetup(started.section(QLatin1Char(']'), 0, 0).mid(2));
+    } else {
+        QCOMPARE(boxes.errors.size(), 1);
+        QVERIFY2(boxes.errors.first().text.contains(error), qPrintable(boxes.errors.first().text));
+        QVERIFY(!window.isSetupRunning());
+    }
 }
 
 QTEST_MAIN(TestInstallerWindow)

@@ -4,90 +4,9 @@
 #include "startup/LauncherMessages.h"
 
 #include <QDataStream>
-#include <QDomDocument>
-
-namespace {
-
-// Far deeper than any machine description; the document parser recurses per
-// level and would exhaust the stack on a file nested tens of thousands deep.
-constexpr int maxElementDepth = 1000;
-
-// Index just past the first occurrence of `end` at or after `from`; the
-// text's length when there is none (the document is cut short, which the
-// document parser reports).
-int skipPast(const QString &xml, int from, QLatin1String end)
-{
-    const int at = xml.indexOf(end, from);
-    return at < 0 ? xml.size() : at + end.size();
-}
-
-// Index just past the '>' that closes the tag or declaration starting at
-// `from`, passing over quoted text (attribute values, literals) and, inside
-// a document type declaration, its bracketed internal subset.
-int skipMarkup(const QString &xml, int from)
-{
-    QChar quote;
-    int brackets = 0;
-    for (int i = from; i < xml.size(); ++i) {
-        const QChar c = xml.at(i);
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
-        } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
-            quote = c;
-        } else if (c == QLatin1Char('[')) {
-            ++brackets;
-        } else if (c == QLatin1Char(']')) {
-            --brackets;
-        } else if (c == QLatin1Char('>') && brackets <= 0) {
-            return i + 1;
-        }
-    }
-    return xml.size();
-}
-
-// Counts how deep the elements of the text nest and tells whether they stay
-// within maxElementDepth. It only counts: whether the text is a well-formed
-// document is for the document parser to say, which reads it with namespace
-// processing off and takes any XML version, so nothing here may refuse a
-// document that parser accepts. Prefixes, versions and encodings are not
-// looked at.
-bool nestingWithinLimit(const QString &xml)
-{
-    int depth = 0;
-    int i = 0;
-    const int size = xml.size();
-    while (i < size) {
-        const int open = xml.indexOf(QLatin1Char('<'), i);
-        if (open < 0 || open + 1 >= size)
-            break;
-        const QChar next = xml.at(open + 1);
-        if (xml.midRef(open, 4) == QLatin1String("<!--")) {
-            i = skipPast(xml, open + 4, QLatin1String("-->"));
-        } else if (xml.midRef(open, 9) == QLatin1String("<![CDATA[")) {
-            i = skipPast(xml, open + 9, QLatin1String("]]>"));
-        } else if (next == QLatin1Char('?')) {
-            i = skipPast(xml, open + 2, QLatin1String("?>"));
-        } else if (next == QLatin1Char('!')) {
-            i = skipMarkup(xml, open + 2);
-        } else if (next == QLatin1Char('/')) {
-            // A stray end tag is the parser's to refuse; it must not make
-            // room for deeper nesting further on.
-            depth = qMax(0, depth - 1);
-            i = skipMarkup(xml, open + 2);
-        } else {
-            i = skipMarkup(xml, open + 1);
-            // An empty-element tag ends in "/>" and opens no level.
-            if (xml.at(i - 1) != QLatin1Char('>') || xml.at(i - 2) != QLatin1Char('/')) {
-                if (++depth > maxElementDepth)
-                    return false;
-            }
-        }
-    }
-    return true;
-}
-
-} // namespace
+#include <QRegularExpression>
+#include <QVector>
+#include <QXmlStreamReader>
 
 QMacXml::QMacXml(QObject *parent)
     : QObject(parent)
@@ -111,18 +30,95 @@ QDataStream &operator>>(QDataStream &stream, QMacXml &description)
     return stream;
 }
 
+namespace {
+
+// The streaming reader knows XML 1.0 only, while descriptions may declare a
+// later 1.x version, which a document tree reads the same for all a
+// description holds; such a declaration is read as 1.0.
+QString asVersion10(const QString &xml)
+{
+    static const QRegularExpression declaration(
+        QStringLiteral("^<\\?xml\\s+version\\s*=\\s*([\"'])1\\.[0-9]+\\1"));
+    const QRegularExpressionMatch match = declaration.match(xml);
+    if (!match.hasMatch())
+        return xml;
+    QString text = xml;
+    const int quote = match.capturedStart(1);
+    text.replace(quote + 1, match.capturedEnd(0) - quote - 2, QStringLiteral("1.0"));
+    return text;
+}
+
+} // namespace
+
+MachineXmlScan scanMachineXml(const QString &xml)
+{
+    // One pass of a streaming reader, which keeps its own state on the heap:
+    // no nesting of the text can exhaust the stack, and the depth counted
+    // here is the reader's own. The answer is the one a document tree would
+    // give: the MACUID of the first BODY, in document order, that has one as
+    // a child element, and only if the whole text is well formed.
+    MachineXmlScan scan;
+    QXmlStreamReader reader(asVersion10(xml));
+    reader.setNamespaceProcessing(false);
+    struct Body
+    {
+        bool hasId = false;
+        QString idText;
+    };
+    QVector<Body> bodies;       // every BODY, in document order
+    QVector<int> openElements;  // per open element: its index in bodies, or -1
+    int capturing = -1;         // the BODY whose MACUID text is being read
+    int captureDepth = 0;
+    const QString bodyName = QStringLiteral("BODY");
+    const QString idName = QStringLiteral("MACUID");
+    while (!reader.atEnd()) {
+        switch (reader.readNext()) {
+        case QXmlStreamReader::StartElement: {
+            const int depth = openElements.size() + 1;
+            scan.deepest = qMax(scan.deepest, depth);
+            if (depth > maxXmlElementDepth)
+                return scan;
+            const int parent = openElements.isEmpty() ? -1 : openElements.last();
+            if (capturing < 0 && parent >= 0 && !bodies.at(parent).hasId && reader.qualifiedName() == idName) {
+                bodies[parent].hasId = true;
+                capturing = parent;
+                captureDepth = depth;
+            }
+            if (reader.qualifiedName() == bodyName) {
+                bodies.append(Body());
+                openElements.append(bodies.size() - 1);
+            } else {
+                openElements.append(-1);
+            }
+            break;
+        }
+        case QXmlStreamReader::EndElement:
+            if (capturing >= 0 && openElements.size() == captureDepth)
+                capturing = -1;
+            openElements.removeLast();
+            break;
+        case QXmlStreamReader::Characters:
+            // A document tree leaves out text that is only white space.
+            if (capturing >= 0 && !reader.isWhitespace())
+                bodies[capturing].idText += reader.text();
+            break;
+        default:
+            break;
+        }
+    }
+    if (reader.hasError())
+        return scan;
+    scan.readable = true;
+    for (const Body &body : qAsConst(bodies)) {
+        if (body.hasId) {
+            scan.machineId = body.idText.toInt(nullptr, 10);
+            break;
+        }
+    }
+    return scan;
+}
+
 int machineIdFromXml(const QString &xml)
 {
-    if (!nestingWithinLimit(xml))
-        return 0;
-    QDomDocument document;
-    if (!document.setContent(xml, false))
-        return 0;
-    const QDomNodeList bodies = document.elementsByTagName(QStringLiteral("BODY"));
-    for (int i = 0; i < bodies.count(); ++i) {
-        const QDomElement id = bodies.at(i).firstChildElement(QStringLiteral("MACUID"));
-        if (!id.isNull())
-            return id.text().toInt(nullptr, 10);
-    }
-    return 0;
+    return scanMachineXml(xml).machineId;
 }

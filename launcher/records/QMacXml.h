@@ -27,7 +27,22 @@ private:
 
 QDataStream &operator>>(QDataStream &stream, QMacXml &description);
 
-// Machine id held by a description's XML text: the MACUID of the first BODY
-// element that has one, 0 when there is none, it is not a number, or the
-// text is not a readable XML document.
+// Far deeper than any machine description; a deeper text is damaged.
+inline constexpr int maxXmlElementDepth = 1000;
+
+// What a description's XML text says about its machine.
+struct MachineXmlScan
+{
+    // Well formed, and nested no deeper than maxXmlElementDepth.
+    bool readable = false;
+    // The deepest element level the reader reached; the scan stops at the
+    // first level beyond maxXmlElementDepth.
+    int deepest = 0;
+    // The MACUID of the first BODY element, in document order, that has one
+    // as a child element; 0 when there is none, it is not a number, or the
+    // text is not readable.
+    int machineId = 0;
+};
+
+MachineXmlScan scanMachineXml(const QString &xml);
 int machineIdFromXml(const QString &xml);

@@ -20,6 +20,14 @@ constexpr int projectHeaderSize = 4;
 constexpr int machineIdOffset = 3;
 
 QString machineIdSection() { return QStringLiteral("DESCRIZIONE"); }
+
+// Only a regular file within the size bound is read: a pipe or a device
+// would block the start-up, and a huge file is damaged, not a description.
+bool isReadableDescription(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && info.size() <= QProject::maxDescriptionBytes;
+}
 QString machineIdName() { return QStringLiteral("MACHID"); }
 } // namespace
 
@@ -97,7 +105,7 @@ int QProject::readMachineId(const QString &pathMac, const QString &macRootFile, 
 
 int QProject::readMachineFile(const QString &filePath)
 {
-    if (!QFileInfo(filePath).isFile())
+    if (!isReadableDescription(filePath))
         return 0;
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly))
@@ -117,7 +125,7 @@ int QProject::readMachineFile(const QString &filePath)
 
 int QProject::readMacXmlFile(const QString &filePath)
 {
-    if (!QFileInfo(filePath).isFile())
+    if (!isReadableDescription(filePath))
         return 0;
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly))

@@ -33,6 +33,8 @@ public:
     bool findMachineById(int machineId, QString &machineName);
 
     static constexpr int quitDelayMs = 1000;
+    // Description files larger than this are damaged and never read.
+    static constexpr qint64 maxDescriptionBytes = 64 * 1024 * 1024;
 
 private:
     void buildProjectArguments(QStringList &arguments, const QString &pathMac,

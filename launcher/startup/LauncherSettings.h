@@ -10,8 +10,8 @@ class QSettings;
 // write them, the launcher never does.
 namespace LauncherSettings {
 
-// Both are read in the launcher's own settings file format (see
-// SettingsFileFormat.h): UTF-8, every value exactly as written.
+// Both are read with the platform's settings file reader (see
+// SettingsFileFormat.h): as written by QSettings(IniFormat) or by hand.
 // Store A: the platform's machine configuration (system scope).
 std::unique_ptr<QSettings> openMachineStore();
 // Store B: the main program's own user settings (user scope).

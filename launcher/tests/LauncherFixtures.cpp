@@ -1,7 +1,7 @@
 #include "LauncherFixtures.h"
 
 #include "startup/LauncherSettings.h"
-#include "startup/SettingsFileFormat.h"
+#include "SettingsFileFormat.h"
 
 #include <QDataStream>
 #include <QFile>

@@ -20,6 +20,7 @@ private slots:
     void nestingGuardOnlyCountsDepth_data();
     void nestingGuardOnlyCountsDepth();
     void manyEntriesCostNoMemory();
+    void oversizedDescriptionsAreDamaged();
     void fileTypeSelectsReader();
 
 private:
@@ -186,6 +187,13 @@ void TestRecords::nestingGuardOnlyCountsDepth_data()
         << QStringLiteral("<!DOCTYPE a [<!ELEMENT a ANY><!ENTITY lt2 \"<a>\">]>")
                + nested(999, QStringLiteral("<a>") + noise, QStringLiteral("</a>"))
         << 7;
+    // Apostrophes in markup before the nesting open no quoted text.
+    QTest::newRow("apostrophe in a DOCTYPE comment, depth 100000")
+        << QStringLiteral("<!DOCTYPE ROOT [ <!-- it's a note --> ]>")
+               + nested(100000, QStringLiteral("<a>"), QStringLiteral("</a>"))
+        << 0;
+    QTest::newRow("apostrophe in an instruction, depth 999")
+        << QStringLiteral("<?nota it's?>") + nested(999, QStringLiteral("<a>"), QStringLiteral("</a>")) << 7;
     // Stray end tags give no room for deeper nesting further on.
     QTest::newRow("stray end tags before deep nesting")
         << QStringLiteral("</a>").repeated(5000) + nested(5000, QStringLiteral("<a>"), QStringLiteral("</a>")) << 0;
@@ -203,6 +211,23 @@ void TestRecords::nestingGuardOnlyCountsDepth()
     QProject project;
     QCOMPARE(project.readMacXmlFile(path), id);
     QVERIFY(messages.boxes.isEmpty());
+}
+
+void TestRecords::oversizedDescriptionsAreDamaged()
+{
+    // Bytes after a description's fields are never read, so only the size
+    // of the file decides; the files are sparse.
+    const QString path = m_dir.filePath(QStringLiteral("grande.mac"));
+    for (const int type : {1, 2}) {
+        writeFile(path, type == 1 ? machineFile(1, {{QStringLiteral("[DESCRIZIONE] MACHID"), QStringLiteral("12")}})
+                                  : macXmlFile(1, QStringLiteral("<BODY><MACUID>12</MACUID></BODY>")));
+        QFile file(path);
+        QProject project;
+        QVERIFY(file.resize(QProject::maxDescriptionBytes));
+        QCOMPARE(project.readMachineId(m_dir.path(), QStringLiteral("grande.mac"), type), 12);
+        QVERIFY(file.resize(QProject::maxDescriptionBytes + 1));
+        QCOMPARE(project.readMachineId(m_dir.path(), QStringLiteral("grande.mac"), type), 0);
+    }
 }
 
 void TestRecords::manyEntriesCostNoMemory()

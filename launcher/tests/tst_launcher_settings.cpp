@@ -1,15 +1,17 @@
-// The settings stores as other programs and people write them: UTF-8 text,
-// values taken exactly as written, all the way into the arguments of a
-// machine's program and the dock's captions.
+// The settings stores as other programs and people write them: files of
+// QSettings(IniFormat) in any codec read back as set, hand-written UTF-8
+// files as written, all the way into the arguments of a machine's program
+// and the dock's captions.
 #include "LauncherFixtures.h"
 #include "dock/QDockQuorvelEnv.h"
 #include "records/QProject.h"
 #include "startup/LauncherSettings.h"
 #include "startup/LauncherStartup.h"
-#include "startup/SettingsFileFormat.h"
+#include "SettingsFileFormat.h"
 
 #include <QBuffer>
 #include <QDir>
+#include <QFileInfo>
 #include <QToolButton>
 #include <QtTest>
 
@@ -22,6 +24,9 @@ private slots:
     void fileLinesToKeys_data();
     void fileLinesToKeys();
     void writtenStoresReadBackTheSame();
+    void qtWrittenFilesReadBackAsSet_data();
+    void qtWrittenFilesReadBackAsSet();
+    void valuesReachProgramsAndCaptionsAsWritten_data();
     void valuesReachProgramsAndCaptionsAsWritten();
 };
 
@@ -55,14 +60,23 @@ void TestSettings::fileLinesToKeys_data()
     QTest::newRow("commas and blanks kept")
         << QByteArray("[Machines\\Rapida]\nConfig=caff\xc3\xa8, 2 fronti\n") << QStringLiteral("Machines/Rapida/Config")
         << QVariant(QStringLiteral("caffè, 2 fronti"));
-    QTest::newRow("quotes kept") << QByteArray("[Machines]\nRapida\\SvnId=\"r 2\", \"beta\"\n")
-                                 << QStringLiteral("Machines/Rapida/SvnId") << QVariant(QStringLiteral("\"r 2\", \"beta\""));
-    QTest::newRow("leading and trailing blanks kept")
-        << QByteArray("[Machines\\A]\nConfig=  due spazi  \n") << QStringLiteral("Machines/A/Config")
-        << QVariant(QStringLiteral("  due spazi  "));
-    QTest::newRow("semicolon and backslash are text")
-        << QByteArray("[Machines\\A]\nPathBin=C:\\Quorvel\\bin;x\n") << QStringLiteral("Machines/A/PathBin")
-        << QVariant(QStringLiteral("C:\\Quorvel\\bin;x"));
+    QTest::newRow("quoted pieces of a list") << QByteArray("[Machines]\nRapida\\SvnId=\"r 2\", \"beta\"\n")
+                                             << QStringLiteral("Machines/Rapida/SvnId") << QVariant(QStringLiteral("r 2, beta"));
+    QTest::newRow("quotes inside a command line")
+        << QByteArray("SETUPNAME=sh \"my setup\" --parti=base,docs\n") << QStringLiteral("SETUPNAME")
+        << QVariant(QStringLiteral("sh \"my setup\" --parti=base,docs"));
+    QTest::newRow("outer blanks dropped, quoted ones kept")
+        << QByteArray("[Machines\\A]\nConfig=  due spazi  \nSvnId=\"  tre  \"\n") << QStringLiteral("Machines/A/Config")
+        << QVariant(QStringLiteral("due spazi"));
+    QTest::newRow("semicolon and unknown escapes are text")
+        << QByteArray("[Machines\\A]\nPathBin=C:\\Quorvel\\\\bin;x\\q\n") << QStringLiteral("Machines/A/PathBin")
+        << QVariant(QStringLiteral("C:\\Quorvel\\bin;x\\q"));
+    QTest::newRow("Latin-1 bytes") << QByteArray("[Machines\\Caff\xe8]\nConfig=caff\xe8\n")
+                                   << QStringLiteral("Machines/Caffè/Config") << QVariant(QStringLiteral("caffè"));
+    QTest::newRow("NUL does not end the file") << QByteArray("K=a\0b\nL=2\n", 10) << QStringLiteral("L")
+                                               << QVariant(QStringLiteral("2"));
+    QTest::newRow("a real group named General") << QByteArray("[%General]\nK=1\n") << QStringLiteral("General/K")
+                                                << QVariant(QStringLiteral("1"));
     QTest::newRow("first = splits") << QByteArray("[Machines\\A]\nConfig=a=b\n") << QStringLiteral("Machines/A/Config")
                                     << QVariant(QStringLiteral("a=b"));
     QTest::newRow("UTF-8 group name") << QByteArray("[Machines\\Rettilinea \xc3\xa8]\nConfig=x\n")
@@ -101,54 +115,130 @@ void TestSettings::writtenStoresReadBackTheSame()
 {
     const QSettings::SettingsMap map{{QStringLiteral("PathBin"), QStringLiteral("/opt/Quorvel/Quorvel")},
                                      {QStringLiteral("Machines/Rettilinea è/Config"), QStringLiteral(" a, \"b\"; c ")},
+                                     {QStringLiteral("Machines/Rettilinea è/SvnId"), QStringLiteral("righe\na\\b\t")},
                                      {QStringLiteral("Machines/Rettilinea è/ProtocolEnv"), QStringLiteral("1")},
-                                     {QStringLiteral("Settings/Language"), QStringLiteral("4")}};
+                                     {QStringLiteral("General/Language"), QStringLiteral("@4")}};
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     QVERIFY(SettingsFileFormat::write(buffer, map));
     QCOMPARE(readText(buffer.data()), map);
 
-    // A value on several lines cannot be written; a file beyond the bound
-    // is not read.
-    QBuffer other;
-    other.open(QIODevice::WriteOnly);
-    QVERIFY(!SettingsFileFormat::write(other, {{QStringLiteral("K"), QStringLiteral("a\nb")}}));
+    // A file beyond the bound is not read.
     bool ok = true;
     QVERIFY(readText(QByteArray(int(SettingsFileFormat::maxFileBytes) + 1, 'x'), &ok).isEmpty());
     QVERIFY(!ok);
 }
 
+void TestSettings::qtWrittenFilesReadBackAsSet_data()
+{
+    QTest::addColumn<QByteArray>("codec");
+    QTest::newRow("escapes") << QByteArray();
+    QTest::newRow("UTF-8") << QByteArray("UTF-8");
+    QTest::newRow("Latin-1") << QByteArray("ISO-8859-1");
+}
+
+void TestSettings::qtWrittenFilesReadBackAsSet()
+{
+    QFETCH(QByteArray, codec);
+    // Every kind of character Qt's writer treats apart, in names and values,
+    // alone and next to each other.
+    const QStringList pieces{QStringLiteral("caffè"), QStringLiteral(", "), QStringLiteral("\"r 2\""),
+                             QStringLiteral("\\"), QStringLiteral(";"), QStringLiteral("#"), QStringLiteral("="),
+                             QStringLiteral(" "), QStringLiteral("%20"), QStringLiteral("@"), QStringLiteral("\t1"),
+                             QStringLiteral("\u00ff0"), QStringLiteral("€"), QString(QChar(0)) + QStringLiteral("7"), QStringLiteral("x")};
+    QSettings::SettingsMap expected;
+    for (int i = 0; i < pieces.size(); ++i) {
+        for (int j = 0; j < pieces.size(); ++j) {
+            const QString value = pieces.at(i) + pieces.at(j);
+            const QString name = QStringLiteral("Machines/") + value + QStringLiteral("/Config");
+            if (!codec.isEmpty() && codec != "UTF-8" && value.contains(QChar(0x20ac)))
+                continue;
+            expected.insert(name, value);
+            expected.insert(QStringLiteral("K") + QString::number(i * 100 + j), value);
+        }
+    }
+    expected.insert(QStringLiteral("Settings/Language"), 4);
+    expected.insert(QStringLiteral("Bytes"), QByteArray("\xe8\0;\"", 4));
+    expected.insert(QStringLiteral("Empty"), QString());
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("qt.conf"));
+    {
+        QSettings qt(path, QSettings::IniFormat);
+        if (!codec.isEmpty())
+            qt.setIniCodec(codec.constData());
+        for (auto it = expected.constBegin(); it != expected.constEnd(); ++it)
+            qt.setValue(it.key(), it.value());
+        qt.sync();
+        QCOMPARE(qt.status(), QSettings::NoError);
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QSettings::SettingsMap read = readText(file.readAll());
+    QCOMPARE(read.size(), expected.size());
+    for (auto it = expected.constBegin(); it != expected.constEnd(); ++it) {
+        QVERIFY2(read.contains(it.key()), qPrintable(it.key()));
+        QCOMPARE(read.value(it.key()).toString(), it.value().toString());
+    }
+    QCOMPARE(read.value(QStringLiteral("Bytes")).toByteArray(), QByteArray("\xe8\0;\"", 4));
+}
+
+void TestSettings::valuesReachProgramsAndCaptionsAsWritten_data()
+{
+    QTest::addColumn<bool>("writtenByQt");
+    QTest::newRow("by hand") << false;
+    QTest::newRow("by QSettings") << true;
+}
+
 void TestSettings::valuesReachProgramsAndCaptionsAsWritten()
 {
+    QFETCH(bool, writtenByQt);
     SettingsSandbox sandbox;
-    const QString pathMac = sandbox.path(QStringLiteral("macchine/retti"));
+    const QString pathMac = sandbox.path(QStringLiteral("macchine/retti è"));
     QDir().mkpath(pathMac + QStringLiteral("/bin"));
     writeRecorderProgram(pathMac + QStringLiteral("/avvio"), sandbox.path(QStringLiteral("start.rec")));
-    writeFile(pathMac + QStringLiteral("/descr.mac"),
+    writeFile(pathMac + QStringLiteral("/descr è.mac"),
               machineFile(1, {{QStringLiteral("[DESCRIZIONE] MACHID"), QStringLiteral("7")}}));
-    const QByteArray path = QFile::encodeName(pathMac);
-    // Store A as a person writes it: UTF-8, commas, quotes and blanks.
-    const QByteArray storeA = "; macchine del reparto\n"
-                              "[General]\n"
-                              "PathBin=/opt/Quorvel/Quorvel\n"
-                              "\n"
-                              "[Machines\\Rettilinea \xc3\xa8]\n"
-                              "PathBin=" + path + "/avvio\n"
-                              "PathMac=" + path + "\n"
-                              "Config=caff\xc3\xa8, 2 fronti \n"
-                              "SvnId=\"r 2\", prova\n"
-                              "MacRootFile=descr.mac\n"
-                              "MacFileType=1\n"
-                              "ProtocolEnv=1\n"
-                              "ProtocolSta=1\n";
-    QDir().mkpath(sandbox.path(QStringLiteral("system/Prevok S.p.A.")));
-    writeFile(sandbox.path(QStringLiteral("system/Prevok S.p.A./QuorvelEnv.conf")), storeA);
+    const QString machine = QStringLiteral("Rettilinea è");
+    const QString config = QStringLiteral("caffè, 2 fronti");
+    QString svnId = QStringLiteral("\"r 2\", prova");
+    const QString storeA = sandbox.path(QStringLiteral("system/Prevok S.p.A./QuorvelEnv.conf"));
+    QDir().mkpath(QFileInfo(storeA).path());
+    if (writtenByQt) {
+        // As the platform's Qt programs write it: escapes, quotes, percent-encoded names.
+        QSettings qt(storeA, QSettings::IniFormat);
+        qt.setValue(QStringLiteral("PathBin"), QStringLiteral("/opt/Quorvel/Quorvel"));
+        qt.beginGroup(QString(QStringLiteral("Machines/") + machine));
+        qt.setValue(QStringLiteral("PathBin"), QString(pathMac + QStringLiteral("/avvio")));
+        qt.setValue(QStringLiteral("PathMac"), pathMac);
+        qt.setValue(QStringLiteral("Config"), config);
+        qt.setValue(QStringLiteral("SvnId"), svnId);
+        qt.setValue(QStringLiteral("MacRootFile"), QStringLiteral("descr è.mac"));
+        qt.setValue(QStringLiteral("MacFileType"), 1);
+        qt.setValue(QStringLiteral("ProtocolEnv"), 1);
+        qt.setValue(QStringLiteral("ProtocolSta"), 1);
+    } else {
+        // As a person writes it: UTF-8, commas, quotes and blanks. The quoted
+        // piece reads as Qt would read it, without its quotes.
+        const QByteArray path = pathMac.toUtf8();
+        writeFile(storeA, "; macchine del reparto\n"
+                          "[General]\n"
+                          "PathBin=/opt/Quorvel/Quorvel\n"
+                          "\n"
+                          "[Machines\\Rettilinea \xc3\xa8]\n"
+                          "PathBin=" + path + "/avvio\n"
+                          "PathMac=" + path + "\n"
+                          "Config=caff\xc3\xa8, 2 fronti \n"
+                          "SvnId=\"r 2\", prova\n"
+                          "MacRootFile=descr \xc3\xa8.mac\n"
+                          "MacFileType=1\n"
+                          "ProtocolEnv=1\n"
+                          "ProtocolSta=1\n");
+        svnId = QStringLiteral("r 2, prova");
+    }
     QDir().mkpath(sandbox.path(QStringLiteral("user/Prevok S.p.A.")));
     writeFile(sandbox.path(QStringLiteral("user/Prevok S.p.A./Quorvel.conf")), "[Settings]\nLanguage=4\n");
 
-    const QString machine = QStringLiteral("Rettilinea è");
-    const QString config = QStringLiteral("caffè, 2 fronti ");
-    const QString svnId = QStringLiteral("\"r 2\", prova");
     const auto user = LauncherSettings::openUserStore();
     QCOMPARE(LauncherSettings::readInt(*user, QStringLiteral("Settings/Language")), 4);
 
