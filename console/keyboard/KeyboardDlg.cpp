@@ -2,9 +2,11 @@
 
 #include "DialogUnits.h"
 #include "KeyBitmaps.h"
+#include "KeyLedger.h"
 #include "KeyMessage.h"
 #include "KprotChannel.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -176,6 +178,13 @@ void CKeyboardDlg::SetLatchChecked(int latch, bool checked)
 
 void CKeyboardDlg::FocusKey(int key)
 {
+    // A button held by the mouse would let go when it lost the focus, and
+    // its click would never be sent.
+    const QWidget *focus = focusWidget();
+    for (const QPushButton *held : m_keyButtons) {
+        if (held == focus && held->isDown() && QApplication::mouseButtons() != Qt::NoButton)
+            return;
+    }
     QPushButton *button = m_keyButtons[size_t(key)];
     if (!button->hasFocus())
         button->setFocus(Qt::OtherFocusReason);
@@ -183,6 +192,10 @@ void CKeyboardDlg::FocusKey(int key)
 
 void CKeyboardDlg::SendKeyMessage(quint8 flags, quint8 code)
 {
+    if (m_ledger) {
+        m_ledger->Send(m_channel, flags, code);
+        return;
+    }
     if (!m_channel)
         return;
     const char message[kKeyMessageSize] = {char(flags), char(code)};

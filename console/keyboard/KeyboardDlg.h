@@ -9,6 +9,7 @@
 
 #include <vector>
 
+class CKeyLedger;
 class CKeyStateSource;
 class QAbstractButton;
 class QLabel;
@@ -43,6 +44,13 @@ public:
     // attached one only when it names the same host.
     void DetachChannel(CKprotChannel *channel);
     CKprotChannel *GetChannel() const { return m_channel; }
+    // Key messages go through the ledger (not owned) when one is given,
+    // straight to the attached channel otherwise.
+    void SetKeyLedger(CKeyLedger *ledger) { m_ledger = ledger; }
+    bool HasKeyLedger() const { return m_ledger != nullptr; }
+    // Typing into the controller stops: what was made counts as broken and
+    // keys down now are held over until let go (CKeypadModel::LetGoOfKeys).
+    void LetGoOfKeys() { m_model.LetGoOfKeys(); }
 
     // Puts the window centred on the main frame, bottom to bottom.
     void PlaceKeyboard();
@@ -86,6 +94,7 @@ private:
     CKeyStateSource *m_keys;
     QPointer<QWidget> m_mainFrame;
     QPointer<CKprotChannel> m_channel;
+    CKeyLedger *m_ledger = nullptr;
 
     std::vector<QPushButton *> m_keyButtons;
     std::vector<QPushButton *> m_latchButtons;
