@@ -16,6 +16,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QScopedPointer>
 #include <QScreen>
 
@@ -93,6 +95,14 @@ bool CBrenlowApp::InitInstance(const QString &commandLine)
 
     m_mainFrame = new CMainFrame;
     m_keyboards->SetMainFrame(m_mainFrame);
+    // Whichever way a screen window comes to the front (a click, Ctrl+Tab,
+    // Ctrl+F6, the Finestra menu, an overview tile), the keypad follows it
+    // at once, letting go of the keys held on the window left.
+    connect(m_mainFrame->MdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
+        auto *frame = qobject_cast<CChildFrame *>(window);
+        if (frame && frame->GetView()->GetChannel()->IsOpen())
+            ShowKeyboard(frame->GetView()->GetKeyboardLayout(), frame->GetView()->GetChannel());
+    });
     // Room for a few screen windows and the keyboard below them.
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
