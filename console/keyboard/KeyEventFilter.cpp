@@ -2,6 +2,7 @@
 
 #include "LocalKeys.h"
 #include "PcKeyMapping.h"
+#include "WaitInputHold.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -152,6 +153,9 @@ void CKeyEventFilter::ReleaseAllKeys()
 
 bool CKeyEventFilter::eventFilter(QObject *watched, QEvent *event)
 {
+    // Keys held back during a channel's wait were counted when they came.
+    if (CWaitInputHold::IsReplay(event))
+        return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::KeyPress:
         OnKeyPress(*static_cast<QKeyEvent *>(event), watched);

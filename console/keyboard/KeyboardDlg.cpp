@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPixmapCache>
 #include <QPushButton>
 
 namespace {
@@ -19,6 +20,19 @@ QRect PixelRect(const DialogRect &r)
     // Window geometry comes in dialog units, turned into pixels at the
     // console's one fixed scale whatever font the desktop uses.
     return DluRect(r.x, r.y, r.width, r.height);
+}
+
+// A face is drawn once for each palette: "Tastiera" makes the three keypads
+// anew each time it turns them on.
+QPixmap KeyFace(const KeyBitmap &bitmap, const QPalette &palette)
+{
+    const QString key = QStringLiteral("brenlow-key-%1-%2").arg(quintptr(&bitmap)).arg(palette.cacheKey());
+    QPixmap face;
+    if (!QPixmapCache::find(key, &face)) {
+        face = DrawKeyBitmap(bitmap, palette);
+        QPixmapCache::insert(key, face);
+    }
+    return face;
 }
 
 } // namespace
@@ -57,7 +71,7 @@ void CKeyboardDlg::BuildControls()
         button->setFocusPolicy(Qt::ClickFocus); // no tab stop
         button->setAutoDefault(false);
         button->setCheckable(key.toggles);
-        const QPixmap face = DrawKeyBitmap(key.bitmap, colours);
+        const QPixmap face = KeyFace(key.bitmap, colours);
         button->setIcon(QIcon(face));
         button->setIconSize(face.size());
         m_keyButtons.push_back(button);
@@ -79,7 +93,7 @@ void CKeyboardDlg::BuildControls()
         button->setFocusPolicy(Qt::ClickFocus);
         button->setAutoDefault(false);
         button->setCheckable(true); // each click toggles; checked is drawn pressed in
-        const QPixmap face = DrawKeyBitmap(latch.bitmap, colours);
+        const QPixmap face = KeyFace(latch.bitmap, colours);
         button->setIcon(QIcon(face));
         button->setIconSize(face.size());
         m_latchButtons.push_back(button);
@@ -91,7 +105,7 @@ void CKeyboardDlg::BuildControls()
         label->setObjectName(QStringLiteral("picture%1").arg(picture.controlId));
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setLineWidth(1);
-        const QPixmap image = DrawKeyBitmap(picture.bitmap, colours);
+        const QPixmap image = KeyFace(picture.bitmap, colours);
         label->setPixmap(image);
         const QRect place = PixelRect(picture.rect);
         if (picture.centred) {

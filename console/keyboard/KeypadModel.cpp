@@ -190,12 +190,22 @@ void CKeypadModel::LetGoOfKeys()
     std::fill(m_latchSent.begin(), m_latchSent.end(), 0);
     for (int key = 0; key < m_keyCount; ++key)
         m_heldOver[size_t(key)] = IsKeyPressedNow(key) ? 1 : 0;
-    // Presses seen since the last pass were made for the controller left.
-    if (m_keys) {
-        for (const MirrorTarget &target : m_mirrorTargets) {
-            if (target.kind != MirrorTarget::Nothing)
-                m_keys->TakeKeyHeldOrPressed(target.virtualKey);
-        }
+    if (!m_keys)
+        return;
+    for (const MirrorTarget &target : m_mirrorTargets) {
+        if (target.kind != MirrorTarget::Key && target.kind != MirrorTarget::Space)
+            continue;
+        // A PC key held now is held over too, also one this keypad has not
+        // mirrored yet (the keypads were just made, or shown for another
+        // layout); presses seen since the last pass were meant for the
+        // controller left.
+        if (m_keys->IsKeyHeld(target.virtualKey))
+            m_heldOver[size_t(target.index)] = 1;
+        m_keys->TakeKeyHeldOrPressed(target.virtualKey);
+    }
+    for (const MirrorTarget &target : m_mirrorTargets) {
+        if (target.kind == MirrorTarget::Latch)
+            m_keys->TakeKeyHeldOrPressed(target.virtualKey);
     }
 }
 

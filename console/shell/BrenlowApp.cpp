@@ -11,6 +11,7 @@
 #include "KprotChannel.h"
 #include "MainFrame.h"
 #include "UserMessages.h"
+#include "WaitInputHold.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -33,8 +34,12 @@ CBrenlowApp *g_app = nullptr;
 CBrenlowApp::CBrenlowApp(QObject *parent)
     : QObject(parent)
     , m_keyboards(new CKeyboardSet(this))
+    , m_inputHold(new CWaitInputHold(this))
 {
     g_app = this;
+    // While a channel waits, the PC keys still type into the open
+    // controllers; the rest of the operator's input waits.
+    CKprotChannel::SetWaitObserver([hold = m_inputHold](bool waiting) { hold->SetWaiting(waiting); });
     // The keyboards go when the last screen window has gone.
     m_keyboards->SetScreenWindowProbe([this] { return !ScreenWindows().isEmpty(); });
     m_askAddress = [this](QString *address) {
@@ -64,6 +69,7 @@ CBrenlowApp::CBrenlowApp(QObject *parent)
 
 CBrenlowApp::~CBrenlowApp()
 {
+    CKprotChannel::SetWaitObserver(nullptr);
     DestroyKeyboards();
     delete m_mainFrame;
     if (g_app == this)
