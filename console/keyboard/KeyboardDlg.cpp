@@ -13,6 +13,8 @@
 #include <QPixmapCache>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace {
 
 QRect PixelRect(const DialogRect &r)
@@ -61,6 +63,7 @@ CKeyboardDlg::~CKeyboardDlg() = default;
 void CKeyboardDlg::BuildControls()
 {
     const QPalette colours = palette();
+    m_clickedSincePass.assign(size_t(m_layout.keys.size()), 0);
 
     for (const KeyDef &key : m_layout.keys) {
         auto *button = new QPushButton(this);
@@ -77,7 +80,13 @@ void CKeyboardDlg::BuildControls()
         m_keyButtons.push_back(button);
         // A pass has work whenever the mouse or the space bar pushes or
         // lets go of a key.
-        connect(button, &QAbstractButton::pressed, this, &CKeyboardDlg::ControlsChanged);
+        const size_t index = m_keyButtons.size() - 1;
+        connect(button, &QAbstractButton::pressed, this, [this, index] {
+            // A menu or a modal dialog owns the mouse meanwhile.
+            if (!QApplication::activePopupWidget() && !QApplication::activeModalWidget())
+                m_clickedSincePass[index] = 1;
+            emit ControlsChanged();
+        });
         connect(button, &QAbstractButton::released, this, &CKeyboardDlg::ControlsChanged);
     }
     // RETURN looks like the default button; Enter still does nothing.
@@ -172,7 +181,12 @@ bool CKeyboardDlg::PollKeys()
 
 bool CKeyboardDlg::IsKeyPushed(int key) const
 {
-    return m_keyButtons[size_t(key)]->isDown();
+    return m_keyButtons[size_t(key)]->isDown() || m_clickedSincePass[size_t(key)];
+}
+
+void CKeyboardDlg::EndPass()
+{
+    std::fill(m_clickedSincePass.begin(), m_clickedSincePass.end(), 0);
 }
 
 void CKeyboardDlg::SetKeyPushed(int key, bool pushed)
@@ -259,5 +273,6 @@ void CKeyboardDlg::hideEvent(QHideEvent *event)
         if (!m_model.IsKeyMirrored(key))
             m_keyButtons[size_t(key)]->setDown(false);
     }
+    EndPass();
     QDialog::hideEvent(event);
 }

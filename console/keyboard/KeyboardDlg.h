@@ -70,6 +70,7 @@ public:
     bool IsLatchChecked(int latch) const override;
     void SetLatchChecked(int latch, bool checked) override;
     void FocusKey(int key) override;
+    void EndPass() override;
 
 signals:
     // A key or latch was pushed, let go or toggled: a pass has work to do.
@@ -97,6 +98,9 @@ private:
     CKeyLedger *m_ledger = nullptr;
 
     std::vector<QPushButton *> m_keyButtons;
+    // Pushed by the mouse since the last pass: a click whose press and
+    // release came in one batch still counts once.
+    std::vector<quint8> m_clickedSincePass;
     std::vector<QPushButton *> m_latchButtons;
     std::vector<QLabel *> m_pictures;
 

@@ -66,6 +66,7 @@ bool CKeypadModel::RunPass()
             handled = SendLatchedKeys(latch);
         if (!handled)
             SendPlainKeys();
+        m_controls->EndPass();
     }
     m_inPass = false;
     return m_changed;

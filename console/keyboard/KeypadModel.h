@@ -25,6 +25,9 @@ public:
     virtual void SetLatchChecked(int latch, bool checked) = 0;
     // Gives the key's button the keypad's focus, if it does not have it.
     virtual void FocusKey(int key) = 0;
+    // A pass has read the keys: a click that came and went before it has
+    // been counted (IsKeyPushed reports such a click until then).
+    virtual void EndPass() {}
 };
 
 // Where the key messages of a keypad go.
