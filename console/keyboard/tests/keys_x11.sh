@@ -11,19 +11,25 @@ pids=
 trap 'kill $pids 2>/dev/null; rm -rf "$dir"' EXIT
 for c in 30 31; do
   "$ctrlsim" --address 127.0.21.$c --layout $((c % 2)) --format mono --stats-port 0 \
-    --key-log "$dir/$c.log" >/dev/null 2>&1 &
+    --key-log "$dir/$c.log" >"$dir/$c.out" 2>&1 &
   pids="$pids $!"
 done
 printf '127.0.21.30\n127.0.21.31\n' >"$dir/list"
-sleep 1
+for i in $(seq 100); do
+  grep -q READY "$dir/30.out" && grep -q READY "$dir/31.out" && break
+  sleep 0.1
+done
 "$brenlow" "$dir/list" >/dev/null 2>&1 &
 pids="$pids $!"
-for i in $(seq 50); do
+# The main window up and both controllers connected.
+for i in $(seq 150); do
   window=$(xdotool search --name '^Brenlow - ' 2>/dev/null | head -1)
-  [ -n "$window" ] && break
+  [ -n "$window" ] && grep -q connected "$dir/30.out" && grep -q connected "$dir/31.out" && break
+  window=
   sleep 0.2
 done
-[ -n "$window" ] || { echo "no console window"; exit 1; }
+[ -n "$window" ] || { echo "the console did not open both controllers"; exit 1; }
+sleep 1
 xdotool windowfocus --sync "$window"; sleep 0.3
 xdotool key alt+c; sleep 0.3; xdotool key t; sleep 0.5   # Canale > Tastiera
 xdotool windowfocus --sync "$window"
@@ -52,6 +58,7 @@ xdotool keyup q F1 Left Down space ctrl Tab
 sleep 1
 
 status=0
+[ -s "$dir/30.log" ] || [ -s "$dir/31.log" ] || { echo "no key reached a controller"; status=1; }
 for log in "$dir"/30.log "$dir"/31.log; do
   # "HH:MM:SS.zzz key flags=0xNN code=0xNN": the low flag bit is the break.
   awk -v file="$log" '

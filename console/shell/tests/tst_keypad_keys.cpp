@@ -266,7 +266,7 @@ void TestKeypadKeys::keysTypedWhileAChannelWaitsAreSentAtOnce()
     int viewPressesDuringWait = -1;
     QTimer::singleShot(100, window, [window] { QTest::keyPress(window, Qt::Key_F1); });
     QTimer::singleShot(300, window, [window] { QTest::keyRelease(window, Qt::Key_F1); });
-    QTimer::singleShot(600, &slow, [&] {
+    QTimer::singleShot(900, &slow, [&] {
         sentDuringWait = m_server->received().mid(m_seen);
         viewPressesDuringWait = counter.presses;
         slow.setReading(true);
