@@ -58,7 +58,15 @@ CKeyboardDlg::CKeyboardDlg(const KeyboardLayout &layout, CKeyStateSource *keys, 
     PlaceKeyboard();
 }
 
-CKeyboardDlg::~CKeyboardDlg() = default;
+CKeyboardDlg::~CKeyboardDlg()
+{
+    // The buttons outlive this part of the window: a button let go as it is
+    // destroyed must not reach the keypad any more.
+    for (QPushButton *button : m_keyButtons)
+        button->disconnect(this);
+    for (QPushButton *button : m_latchButtons)
+        button->disconnect(this);
+}
 
 void CKeyboardDlg::BuildControls()
 {
