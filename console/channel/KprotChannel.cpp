@@ -21,6 +21,7 @@ namespace {
 // channels whose read notifications came in meanwhile, in arrival order.
 int g_waitDepth = 0;
 QList<QPointer<CKprotChannel>> g_heldChannels;
+CKprotChannel::WaitObserver g_waitObserver;
 
 // How often a send to a controller that shut down its side looks for the
 // controller's acknowledgement.
@@ -57,6 +58,11 @@ CKprotChannel::~CKprotChannel()
 bool CKprotChannel::IsAnyOperationWaiting()
 {
     return g_waitDepth > 0;
+}
+
+void CKprotChannel::SetWaitObserver(WaitObserver observer)
+{
+    g_waitObserver = std::move(observer);
 }
 
 void CKprotChannel::Open(const QString &host, CKprotListener *listener, quint16 port)
@@ -300,17 +306,20 @@ bool CKprotChannel::WaitFor(const std::function<bool()> &step, int timeoutMs, in
     // Painting, timers and the idle processing go on; input waits.
     QEventLoop *outerWake = m_wake;
     m_wake = &loop;
-    ++g_waitDepth;
+    if (++g_waitDepth == 1 && g_waitObserver)
+        g_waitObserver(true);
+    const auto inputFlags = g_waitObserver ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents;
     m_waiting = true;
     deadline.start(timeoutMs);
     bool done = false;
     while (!done && deadline.isActive()) {
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        loop.exec(inputFlags);
         if (!self)
             break;
         done = step();
     }
-    --g_waitDepth;
+    if (--g_waitDepth == 0 && g_waitObserver)
+        g_waitObserver(false);
     if (self) {
         m_waiting = false;
         m_wake = outerWake;

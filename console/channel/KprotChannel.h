@@ -58,6 +58,13 @@ public:
 
     // True while any channel waits in a blocking Open or SendBytes.
     static bool IsAnyOperationWaiting();
+    // Told true when the first operation starts waiting and false when the
+    // last one ends. With an observer set, the waits let the operator's
+    // input through and the observer holds back what must wait (the
+    // console lets the PC keys reach the keypads); without one the waits
+    // hold back all input themselves.
+    using WaitObserver = std::function<void(bool waiting)>;
+    static void SetWaitObserver(WaitObserver observer);
 
     // The console keeps kSendTimeoutMs; tests shorten it.
     void SetSendTimeLimit(int milliseconds) { m_sendTimeoutMs = milliseconds; }

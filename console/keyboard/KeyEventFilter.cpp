@@ -2,8 +2,11 @@
 
 #include "LocalKeys.h"
 #include "PcKeyMapping.h"
+#include "WaitInputHold.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
@@ -13,10 +16,38 @@ CKeyEventFilter::CKeyEventFilter(QObject *parent)
 {
 }
 
+namespace {
+
+qint64 NowMs()
+{
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    return clock.elapsed();
+}
+
+// Ctrl with Tab, Shift+Tab, F6 or F4 moves between the screen windows or
+// closes one; the keypads never see these keys.
+bool IsWindowNavigationKey(int qtKey)
+{
+    return qtKey == Qt::Key_Tab || qtKey == Qt::Key_Backtab || qtKey == Qt::Key_F6
+        || qtKey == Qt::Key_F4;
+}
+
+bool IsWindowNavigation(const QKeyEvent &event)
+{
+    return event.modifiers().testFlag(Qt::ControlModifier) && IsWindowNavigationKey(event.key());
+}
+
+} // namespace
+
 CKeyEventFilter::CKeyEventFilter(std::unique_ptr<CPhysicalKeyMap> keyMap, QObject *parent)
     : QObject(parent)
     , m_keyMap(std::move(keyMap))
+    , m_settleTimer(new QTimer(this))
 {
+    m_settleTimer->setSingleShot(true);
+    connect(m_settleTimer, &QTimer::timeout, this, &CKeyEventFilter::KeysChanged);
     if (qApp)
         qApp->installEventFilter(this);
 }
@@ -55,7 +86,10 @@ bool CKeyEventFilter::IsDown(const HeldKey &key) const
         return false;
     if (m_keyMapRead && key.scanCode != 0)
         return m_keyMap->IsDown(key.scanCode);
-    return !key.releaseSeen;
+    if (!key.releaseSeen)
+        return true;
+    // Still waiting for a repeat's press that would follow the release.
+    return key.releasedAtMs >= 0 && m_passTimeMs - key.releasedAtMs < kReleaseSettleMs;
 }
 
 void CKeyEventFilter::BeginPass()
@@ -67,14 +101,19 @@ void CKeyEventFilter::BeginPass()
     for (int i = 0; i < m_heldCount && !releaseSeen; ++i)
         releaseSeen = m_held[i].releaseSeen && m_held[i].scanCode != 0;
     m_keyMapRead = releaseSeen && m_keyMap && m_keyMap->Read();
+    m_passTimeMs = NowMs();
     // Keys let go since the last pass leave the table; a release that the
-    // key map contradicts was a repeat's and is forgotten.
+    // key map contradicts was a repeat's and is forgotten. One still
+    // settling stays as it is.
     int kept = 0;
     for (int i = 0; i < m_heldCount; ++i) {
         HeldKey key = m_held[i];
         if (!IsDown(key))
             continue;
-        key.releaseSeen = false;
+        if (m_keyMapRead && key.scanCode != 0) {
+            key.releaseSeen = false;
+            key.releasedAtMs = -1;
+        }
         m_held[kept++] = key;
     }
     m_heldCount = kept;
@@ -89,6 +128,11 @@ bool CKeyEventFilter::IsKeyHeld(int virtualKey) const
             return true;
     }
     return false;
+}
+
+bool CKeyEventFilter::WasPressedSinceTake(int virtualKey) const
+{
+    return virtualKey > 0 && virtualKey < kVirtualKeyCount && m_pressedSinceTake[virtualKey];
 }
 
 bool CKeyEventFilter::TakeKeyHeldOrPressed(int virtualKey)
@@ -109,6 +153,9 @@ void CKeyEventFilter::ReleaseAllKeys()
 
 bool CKeyEventFilter::eventFilter(QObject *watched, QEvent *event)
 {
+    // Keys held back during a channel's wait were counted when they came.
+    if (CWaitInputHold::IsReplay(event))
+        return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::KeyPress:
         OnKeyPress(*static_cast<QKeyEvent *>(event), watched);
@@ -167,17 +214,24 @@ void CKeyEventFilter::OnKeyPress(const QKeyEvent &event, QObject *receiver)
     const bool repeat = event.isAutoRepeat()
         || (scanCode != 0 && scanCode < kTimedScanCodes && event.timestamp() != 0
             && event.timestamp() == m_releaseTime[scanCode]);
-    const bool forKeypads = PressIsForKeypads(receiver);
+    const bool forKeypads = !IsWindowNavigation(event) && PressIsForKeypads(receiver);
+    // Ctrl going down turns a held Tab, F6 or F4 into window navigation.
+    if (key == VK_CONTROL && !repeat)
+        LoseWindowNavigationKeys();
 
     const int found = FindHeld(scanCode, key);
     if (found >= 0) {
         HeldKey &held = m_held[found];
-        if (repeat) {
+        if (repeat && !held.lost && forKeypads) {
             // Still held: the release just seen was the repeat's.
             held.releaseSeen = false;
+            held.releasedAtMs = -1;
+        } else if (repeat) {
+            // The repeat of a key that went elsewhere stays elsewhere.
+            held.lost = true;
         } else if (forKeypads) {
             // Released and pressed again before a pass saw it up.
-            held = {scanCode, key, false, false};
+            held = {scanCode, key, false, false, -1};
             m_pressedSinceTake[key] = true;
         } else {
             // Released and pressed again into a menu or a dialog.
@@ -191,7 +245,7 @@ void CKeyEventFilter::OnKeyPress(const QKeyEvent &event, QObject *receiver)
         DropReleasedKeys();
     if (m_heldCount == kMaxHeldKeys)
         return;
-    m_held[m_heldCount++] = {scanCode, key, false, false};
+    m_held[m_heldCount++] = {scanCode, key, false, false, -1};
     m_pressedSinceTake[key] = true;
 }
 
@@ -215,6 +269,23 @@ void CKeyEventFilter::OnKeyRelease(const QKeyEvent &event)
                 found = i;
         }
     }
-    if (found >= 0)
-        m_held[found].releaseSeen = true;
+    if (found < 0)
+        return;
+    HeldKey &held = m_held[found];
+    held.releaseSeen = true;
+    // Without a time stamp (a synthetic event) nothing can follow as its
+    // repeat; with one, a pass after the settling time lets go.
+    if (event.timestamp() != 0 && !held.lost) {
+        held.releasedAtMs = NowMs();
+        m_settleTimer->start(kReleaseSettleMs + 5);
+    }
+}
+
+void CKeyEventFilter::LoseWindowNavigationKeys()
+{
+    for (int i = 0; i < m_heldCount; ++i) {
+        const int key = m_held[i].virtualKey;
+        if (key == VK_TAB || key == VK_F6 || key == VK_F4)
+            m_held[i].lost = true;
+    }
 }

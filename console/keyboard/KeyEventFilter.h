@@ -9,6 +9,7 @@
 #include <memory>
 
 class QKeyEvent;
+class QTimer;
 
 // The console's view of the PC keyboard: an application-wide event filter
 // that watches every key event the console receives, whichever window has
@@ -22,13 +23,22 @@ class QKeyEvent;
 // A key held before a menu or dialog opened stays held, and lets go when it
 // is released there.
 //
+// Keys that move between windows (Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+F6,
+// Ctrl+F4) are the console's own, whatever order Ctrl and the other key go
+// down and up in: such a press is never for the keypads, and a Tab, F6 or
+// F4 already held lets go when Ctrl goes down, before its repeat switches
+// windows.
+//
 // Auto-repeat never looks like a release and a new press. Where the display
 // server's physical key map can be read, a held key lets go only when the
 // key map shows it up; key events alone are not trusted for that, since the
 // window system does not always mark the release of a repeat. Elsewhere a
 // release takes effect at the next pass unless a repeated press of the same
 // key comes first; and a press carrying the very time stamp of the key's
-// last release is the repeat of a hold, never a new press.
+// last release is the repeat of a hold, never a new press. A release that
+// carries a time stamp waits kReleaseSettleMs for the press of a repeat
+// before it lets go, since the window system may hand over the release and
+// the repeat's press in two batches.
 //
 // A key is matched to its release by the keyboard's scan code, so a key
 // pressed with Shift and released without it, or one of two Shift keys, is
@@ -55,9 +65,19 @@ public:
     void BeginPass() override;
     bool IsKeyHeld(int virtualKey) const override;
     bool TakeKeyHeldOrPressed(int virtualKey) override;
+    bool WasPressedSinceTake(int virtualKey) const override;
+
+    // How long a release waits for the press of an auto-repeat where the
+    // key map does not tell (X repeats come as a release and a press with
+    // one time stamp, together).
+    static constexpr int kReleaseSettleMs = 50;
 
     // Lets go of every key, as when the console loses activation.
     void ReleaseAllKeys();
+
+signals:
+    // A release has settled: the keys held have changed with no key event.
+    void KeysChanged();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -71,6 +91,7 @@ private:
     void OnKeyPress(const QKeyEvent &event, QObject *receiver);
     void OnKeyRelease(const QKeyEvent &event);
     int FindHeld(quint32 scanCode, int virtualKey) const;
+    void LoseWindowNavigationKeys();
     void DropReleasedKeys();
 
     // A key pressed for the keypads, by the scan code it was pressed with
@@ -82,6 +103,7 @@ private:
         int virtualKey;
         bool releaseSeen; // a release came; settled at the next pass
         bool lost;        // pressed again for something else: let go
+        qint64 releasedAtMs; // when a release that may be a repeat's came, or -1
     };
     bool IsDown(const HeldKey &key) const;
 
@@ -91,6 +113,8 @@ private:
 
     std::unique_ptr<CPhysicalKeyMap> m_keyMap;
     bool m_keyMapRead = false; // the key map answered at the start of this pass
+    qint64 m_passTimeMs = 0;   // the clock at the start of this pass
+    QTimer *m_settleTimer;
     HeldKey m_held[kMaxHeldKeys] = {};
     int m_heldCount = 0;
     bool m_pressedSinceTake[kVirtualKeyCount] = {};

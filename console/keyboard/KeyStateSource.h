@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+
 // Where a keyboard window learns the state of the operator's PC keyboard.
 // Keys are named by their virtual-key codes (VirtualKeys.h).
 class CKeyStateSource
@@ -19,4 +21,11 @@ public:
     // the call forgets that earlier press. SPACE is read this way so that a
     // tap shorter than one pass still reaches the controller.
     virtual bool TakeKeyHeldOrPressed(int virtualKey) = 0;
+    // The PC key was pressed anew since the previous TakeKeyHeldOrPressed
+    // for it (a repeat of a hold is no new press); does not forget it.
+    virtual bool WasPressedSinceTake(int virtualKey) const
+    {
+        Q_UNUSED(virtualKey)
+        return false;
+    }
 };

@@ -2,13 +2,18 @@
 
 #include "DialogUnits.h"
 #include "KeyBitmaps.h"
+#include "KeyLedger.h"
 #include "KeyMessage.h"
 #include "KprotChannel.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPixmapCache>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
@@ -17,6 +22,19 @@ QRect PixelRect(const DialogRect &r)
     // Window geometry comes in dialog units, turned into pixels at the
     // console's one fixed scale whatever font the desktop uses.
     return DluRect(r.x, r.y, r.width, r.height);
+}
+
+// A face is drawn once for each palette: "Tastiera" makes the three keypads
+// anew each time it turns them on.
+QPixmap KeyFace(const KeyBitmap &bitmap, const QPalette &palette)
+{
+    const QString key = QStringLiteral("brenlow-key-%1-%2").arg(quintptr(&bitmap)).arg(palette.cacheKey());
+    QPixmap face;
+    if (!QPixmapCache::find(key, &face)) {
+        face = DrawKeyBitmap(bitmap, palette);
+        QPixmapCache::insert(key, face);
+    }
+    return face;
 }
 
 } // namespace
@@ -40,11 +58,20 @@ CKeyboardDlg::CKeyboardDlg(const KeyboardLayout &layout, CKeyStateSource *keys, 
     PlaceKeyboard();
 }
 
-CKeyboardDlg::~CKeyboardDlg() = default;
+CKeyboardDlg::~CKeyboardDlg()
+{
+    // The buttons outlive this part of the window: a button let go as it is
+    // destroyed must not reach the keypad any more.
+    for (QPushButton *button : m_keyButtons)
+        button->disconnect(this);
+    for (QPushButton *button : m_latchButtons)
+        button->disconnect(this);
+}
 
 void CKeyboardDlg::BuildControls()
 {
     const QPalette colours = palette();
+    m_clickedSincePass.assign(size_t(m_layout.keys.size()), 0);
 
     for (const KeyDef &key : m_layout.keys) {
         auto *button = new QPushButton(this);
@@ -55,13 +82,19 @@ void CKeyboardDlg::BuildControls()
         button->setFocusPolicy(Qt::ClickFocus); // no tab stop
         button->setAutoDefault(false);
         button->setCheckable(key.toggles);
-        const QPixmap face = DrawKeyBitmap(key.bitmap, colours);
+        const QPixmap face = KeyFace(key.bitmap, colours);
         button->setIcon(QIcon(face));
         button->setIconSize(face.size());
         m_keyButtons.push_back(button);
         // A pass has work whenever the mouse or the space bar pushes or
         // lets go of a key.
-        connect(button, &QAbstractButton::pressed, this, &CKeyboardDlg::ControlsChanged);
+        const size_t index = m_keyButtons.size() - 1;
+        connect(button, &QAbstractButton::pressed, this, [this, index] {
+            // A menu or a modal dialog owns the mouse meanwhile.
+            if (!QApplication::activePopupWidget() && !QApplication::activeModalWidget())
+                m_clickedSincePass[index] = 1;
+            emit ControlsChanged();
+        });
         connect(button, &QAbstractButton::released, this, &CKeyboardDlg::ControlsChanged);
     }
     // RETURN looks like the default button; Enter still does nothing.
@@ -77,7 +110,7 @@ void CKeyboardDlg::BuildControls()
         button->setFocusPolicy(Qt::ClickFocus);
         button->setAutoDefault(false);
         button->setCheckable(true); // each click toggles; checked is drawn pressed in
-        const QPixmap face = DrawKeyBitmap(latch.bitmap, colours);
+        const QPixmap face = KeyFace(latch.bitmap, colours);
         button->setIcon(QIcon(face));
         button->setIconSize(face.size());
         m_latchButtons.push_back(button);
@@ -89,7 +122,7 @@ void CKeyboardDlg::BuildControls()
         label->setObjectName(QStringLiteral("picture%1").arg(picture.controlId));
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setLineWidth(1);
-        const QPixmap image = DrawKeyBitmap(picture.bitmap, colours);
+        const QPixmap image = KeyFace(picture.bitmap, colours);
         label->setPixmap(image);
         const QRect place = PixelRect(picture.rect);
         if (picture.centred) {
@@ -156,7 +189,12 @@ bool CKeyboardDlg::PollKeys()
 
 bool CKeyboardDlg::IsKeyPushed(int key) const
 {
-    return m_keyButtons[size_t(key)]->isDown();
+    return m_keyButtons[size_t(key)]->isDown() || m_clickedSincePass[size_t(key)];
+}
+
+void CKeyboardDlg::EndPass()
+{
+    std::fill(m_clickedSincePass.begin(), m_clickedSincePass.end(), 0);
 }
 
 void CKeyboardDlg::SetKeyPushed(int key, bool pushed)
@@ -176,6 +214,13 @@ void CKeyboardDlg::SetLatchChecked(int latch, bool checked)
 
 void CKeyboardDlg::FocusKey(int key)
 {
+    // A button held by the mouse would let go when it lost the focus, and
+    // its click would never be sent.
+    const QWidget *focus = focusWidget();
+    for (const QPushButton *held : m_keyButtons) {
+        if (held == focus && held->isDown() && QApplication::mouseButtons() != Qt::NoButton)
+            return;
+    }
     QPushButton *button = m_keyButtons[size_t(key)];
     if (!button->hasFocus())
         button->setFocus(Qt::OtherFocusReason);
@@ -183,6 +228,10 @@ void CKeyboardDlg::FocusKey(int key)
 
 void CKeyboardDlg::SendKeyMessage(quint8 flags, quint8 code)
 {
+    if (m_ledger) {
+        m_ledger->Send(m_channel, flags, code);
+        return;
+    }
     if (!m_channel)
         return;
     const char message[kKeyMessageSize] = {char(flags), char(code)};
@@ -232,5 +281,6 @@ void CKeyboardDlg::hideEvent(QHideEvent *event)
         if (!m_model.IsKeyMirrored(key))
             m_keyButtons[size_t(key)]->setDown(false);
     }
+    EndPass();
     QDialog::hideEvent(event);
 }

@@ -9,6 +9,7 @@
 
 #include <vector>
 
+class CKeyLedger;
 class CKeyStateSource;
 class QAbstractButton;
 class QLabel;
@@ -43,6 +44,13 @@ public:
     // attached one only when it names the same host.
     void DetachChannel(CKprotChannel *channel);
     CKprotChannel *GetChannel() const { return m_channel; }
+    // Key messages go through the ledger (not owned) when one is given,
+    // straight to the attached channel otherwise.
+    void SetKeyLedger(CKeyLedger *ledger) { m_ledger = ledger; }
+    bool HasKeyLedger() const { return m_ledger != nullptr; }
+    // Typing into the controller stops: what was made counts as broken and
+    // keys down now are held over until let go (CKeypadModel::LetGoOfKeys).
+    void LetGoOfKeys() { m_model.LetGoOfKeys(); }
 
     // Puts the window centred on the main frame, bottom to bottom.
     void PlaceKeyboard();
@@ -62,6 +70,7 @@ public:
     bool IsLatchChecked(int latch) const override;
     void SetLatchChecked(int latch, bool checked) override;
     void FocusKey(int key) override;
+    void EndPass() override;
 
 signals:
     // A key or latch was pushed, let go or toggled: a pass has work to do.
@@ -86,8 +95,12 @@ private:
     CKeyStateSource *m_keys;
     QPointer<QWidget> m_mainFrame;
     QPointer<CKprotChannel> m_channel;
+    CKeyLedger *m_ledger = nullptr;
 
     std::vector<QPushButton *> m_keyButtons;
+    // Pushed by the mouse since the last pass: a click whose press and
+    // release came in one batch still counts once.
+    std::vector<quint8> m_clickedSincePass;
     std::vector<QPushButton *> m_latchButtons;
     std::vector<QLabel *> m_pictures;
 

@@ -5,13 +5,17 @@
 #include "KprotChannel.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QWindow>
 
-CKeyboardSet::CKeyboardSet(QObject *parent)
+CKeyboardSet::CKeyboardSet(QObject *parent, std::unique_ptr<CKeyLedger> ledger)
     : QObject(parent)
+    , m_ledger(ledger ? std::move(ledger) : std::make_unique<CKeyLedger>())
     , m_keyFilter(new CKeyEventFilter(this))
     , m_screenWindows([] { return true; })
 {
+    connect(m_keyFilter, &CKeyEventFilter::KeysChanged, this, &CKeyboardSet::ScheduleIdleSteps);
 }
 
 CKeyboardSet::~CKeyboardSet()
@@ -51,6 +55,7 @@ void CKeyboardSet::CreateKeyboards()
             keyboard->windowHandle()->setTransientParent(m_mainFrame->windowHandle());
         }
         keyboard->hide();
+        keyboard->SetKeyLedger(m_ledger.get());
         connect(keyboard, &CKeyboardDlg::ControlsChanged, this, &CKeyboardSet::ScheduleIdleSteps);
         m_keyboards[layout] = keyboard;
     }
@@ -63,6 +68,7 @@ void CKeyboardSet::DestroyKeyboards()
 {
     if (!KeyboardsExist())
         return;
+    StopFollowingKeyboard();
     if (qApp)
         qApp->removeEventFilter(this);
     for (auto &keyboard : m_keyboards) {
@@ -94,6 +100,11 @@ void CKeyboardSet::ShowKeyboard(int layout, CKprotChannel *channel)
 {
     if (!KeyboardsExist() || layout < 0 || layout >= kKeyboardLayoutCount)
         return;
+    // Typing into another controller, or with another keypad, starts with
+    // every key up.
+    const CKeyboardDlg *shown = m_keyboards[layout];
+    if (!shown->isVisible() || shown->GetChannel() != channel)
+        StopFollowingKeyboard();
     for (int other = 0; other < kKeyboardLayoutCount; ++other) {
         if (other == layout)
             continue;
@@ -109,6 +120,10 @@ void CKeyboardSet::HideKeyboard(int layout, CKprotChannel *channel)
 {
     if (!KeyboardsExist() || layout < 0 || layout >= kKeyboardLayoutCount)
         return;
+    if (channel)
+        ReleaseChannel(channel);
+    else
+        StopFollowingKeyboard();
     m_keyboards[layout]->DetachChannel(channel);
     m_keyboards[layout]->hide();
     ScheduleIdleSteps();
@@ -120,6 +135,44 @@ void CKeyboardSet::RepositionKeyboards()
         return;
     for (CKeyboardDlg *keyboard : m_keyboards)
         keyboard->PlaceKeyboard();
+}
+
+void CKeyboardSet::StopFollowingKeyboard()
+{
+    for (CKeyboardDlg *keyboard : m_keyboards) {
+        if (keyboard)
+            keyboard->LetGoOfKeys();
+    }
+    m_ledger->ReleaseAll();
+}
+
+void CKeyboardSet::ReleaseChannel(CKprotChannel *channel)
+{
+    for (CKeyboardDlg *keyboard : m_keyboards) {
+        if (keyboard && keyboard->GetChannel() == channel)
+            keyboard->LetGoOfKeys();
+    }
+    m_ledger->ReleaseChannel(channel);
+}
+
+void CKeyboardSet::PostStopFollowing()
+{
+    if (m_stopPosted)
+        return;
+    m_stopPosted = true;
+    QMetaObject::invokeMethod(this, [this] {
+        m_stopPosted = false;
+        StopFollowingKeyboard();
+    }, Qt::QueuedConnection);
+}
+
+bool CKeyboardSet::IsKeypad(const QObject *object) const
+{
+    for (const CKeyboardDlg *keyboard : m_keyboards) {
+        if (keyboard && keyboard == object)
+            return true;
+    }
+    return false;
 }
 
 void CKeyboardSet::ScheduleIdleSteps()
@@ -153,17 +206,39 @@ bool CKeyboardSet::eventFilter(QObject *watched, QEvent *event)
     // The console's activation, not the focus moving between its widgets:
     // a pass itself moves the keypad's focus between RETURN and SPACE.
     case QEvent::WindowActivate:
+        // A window of the console that keeps its keys (the floor overview)
+        // or a dialog became the active one.
+        if (watched->isWidgetType() && static_cast<QWidget *>(watched)->isWindow()
+            && watched != m_mainFrame && !IsKeypad(watched))
+            PostStopFollowing();
+        ScheduleIdleSteps();
+        break;
+    case QEvent::ApplicationDeactivate:
+        PostStopFollowing();
+        ScheduleIdleSteps();
+        break;
+    case QEvent::ApplicationStateChange:
+        if (static_cast<QApplicationStateChangeEvent *>(event)->applicationState()
+            != Qt::ApplicationActive)
+            PostStopFollowing();
+        ScheduleIdleSteps();
+        break;
     case QEvent::WindowDeactivate:
     case QEvent::ApplicationActivate:
-    case QEvent::ApplicationDeactivate:
-    case QEvent::ApplicationStateChange:
         ScheduleIdleSteps();
         break;
     case QEvent::Show:
     case QEvent::Hide:
         // A keypad, a menu or a dialog coming or going.
-        if (watched->isWidgetType() && static_cast<QWidget *>(watched)->isWindow())
+        if (watched->isWidgetType() && static_cast<QWidget *>(watched)->isWindow()) {
+            const auto *window = static_cast<QWidget *>(watched);
+            // A menu, a popup, a modal dialog or a message box takes the
+            // keyboard (tooltips do not).
+            if (event->type() == QEvent::Show
+                && (window->windowType() == Qt::Popup || window->isModal()))
+                PostStopFollowing();
             ScheduleIdleSteps();
+        }
         break;
     default:
         break;

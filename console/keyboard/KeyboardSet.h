@@ -1,11 +1,13 @@
 #pragma once
 
+#include "KeyLedger.h"
 #include "KeyboardLayout.h"
 
 #include <QObject>
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class CKeyboardDlg;
@@ -43,6 +45,20 @@ class QWidget;
 // Menus, popups and modal dialogs own the keyboard: while one of them is
 // open the steps do not run, except inside a channel's blocking wait, whose
 // nested event loop keeps them running. They run again when it closes.
+//
+// No key is left down on a controller. Every key message goes through one
+// key ledger, which sends each break to the controller that got the make.
+// Whenever the console stops following the keyboard for a controller, every
+// key down on it is let go at once, and keys still held then are left out
+// until they are pressed again:
+//   - the keypad is shown for another screen window or another layout;
+//   - a menu or popup opens, a modal dialog or message box shows, or a
+//     window of the console other than the main frame and the keypads (the
+//     floor overview) becomes the active one;
+//   - the console loses activation;
+//   - the keypads are switched off;
+//   - a screen window ends, or its controller announces another layout
+//     (ReleaseChannel).
 class CKeyboardSet : public QObject
 {
     Q_OBJECT
@@ -52,7 +68,9 @@ public:
     // True while the console has at least one screen window.
     using ScreenWindowProbe = std::function<bool()>;
 
-    explicit CKeyboardSet(QObject *parent = nullptr);
+    // Key messages go through the ledger given, or one that writes them to
+    // the channels.
+    explicit CKeyboardSet(QObject *parent = nullptr, std::unique_ptr<CKeyLedger> ledger = nullptr);
     ~CKeyboardSet() override;
 
     void SetMainFrame(QWidget *mainFrame);
@@ -60,8 +78,8 @@ public:
 
     // Creates the three keypads, hidden, when none exist.
     void CreateKeyboards();
-    // Destroys the three keypads when they exist. No break messages are sent
-    // for keys down at that moment.
+    // Destroys the three keypads when they exist, after letting go of every
+    // key they hold down on a controller.
     void DestroyKeyboards();
     bool KeyboardsExist() const;
     // Shows the layout's keypad attached to the channel and hides the
@@ -71,6 +89,13 @@ public:
     void HideKeyboard(int layout, CKprotChannel *channel);
     // Places the three keypads against the main frame again.
     void RepositionKeyboards();
+
+    // The keypads stop typing into any controller: breaks for every key
+    // down, keys still held are left out until pressed again.
+    void StopFollowingKeyboard();
+    // The same for one controller only (its window ends, its layout changed).
+    void ReleaseChannel(CKprotChannel *channel);
+    CKeyLedger *KeyLedger() const { return m_ledger.get(); }
 
     // The keypad of a layout, or null while the keypads do not exist.
     CKeyboardDlg *Keyboard(int layout) const;
@@ -93,6 +118,13 @@ protected:
     QWidget *MainFrame() const { return m_mainFrame; }
 
 private:
+    bool IsKeypad(const QObject *object) const;
+    // Asks for StopFollowingKeyboard at the next turn of the event loop, also
+    // inside the event loop of the menu or box that is opening.
+    void PostStopFollowing();
+
+    std::unique_ptr<CKeyLedger> m_ledger;
+    bool m_stopPosted = false;
     CKeyEventFilter *m_keyFilter;
     QPointer<QWidget> m_mainFrame;
     ScreenWindowProbe m_screenWindows;

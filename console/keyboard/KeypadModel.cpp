@@ -4,6 +4,8 @@
 #include "KeyStateSource.h"
 #include "VirtualKeys.h"
 
+#include <algorithm>
+
 CKeypadModel::CKeypadModel(const KeyboardLayout &layout, CKeyStateSource *keys,
                            CKeypadControls *controls, CKeyMessageSink *sink)
     : m_layout(layout)
@@ -13,6 +15,7 @@ CKeypadModel::CKeypadModel(const KeyboardLayout &layout, CKeyStateSource *keys,
     , m_keyCount(layout.keys.size())
 {
     m_keyMirrored.assign(size_t(m_keyCount), 0);
+    m_heldOver.assign(size_t(m_keyCount), 0);
     m_plainSent.assign(size_t(m_keyCount), 0);
     m_latchMirrored.assign(size_t(layout.latches.size()), 0);
     m_latchSent.assign(size_t(layout.latches.size() * m_keyCount), 0);
@@ -57,11 +60,13 @@ bool CKeypadModel::RunPass()
     m_inPass = true;
     m_changed = false;
     if (MirrorPcKeys()) {
+        EndHoldOvers();
         bool handled = false;
         for (int latch = 0; latch < m_layout.latches.size() && !handled; ++latch)
             handled = SendLatchedKeys(latch);
         if (!handled)
             SendPlainKeys();
+        m_controls->EndPass();
     }
     m_inPass = false;
     return m_changed;
@@ -97,7 +102,12 @@ bool CKeypadModel::MirrorPcKeys()
             break;
         case MirrorTarget::Key: {
             quint8 &mirrored = m_keyMirrored[size_t(target.index)];
-            if (m_keys->IsKeyHeld(target.virtualKey)) {
+            // A key held over is pressed again when a new press came.
+            if (m_keys->WasPressedSinceTake(target.virtualKey))
+                m_heldOver[size_t(target.index)] = 0;
+            // A tap whose press and release both came since the last pass
+            // still counts as down for this one; its break follows.
+            if (m_keys->TakeKeyHeldOrPressed(target.virtualKey)) {
                 // Keeps the keypad's focus on RETURN, the key the PC's
                 // Enter drives, while PC keys type.
                 if (m_returnKey >= 0)
@@ -114,7 +124,7 @@ bool CKeypadModel::MirrorPcKeys()
         }
         case MirrorTarget::Latch: {
             quint8 &mirrored = m_latchMirrored[size_t(target.index)];
-            if (m_keys->IsKeyHeld(target.virtualKey)) {
+            if (m_keys->TakeKeyHeldOrPressed(target.virtualKey)) {
                 if (!mirrored) {
                     mirrored = 1;
                     Check(target.index, true);
@@ -129,6 +139,8 @@ bool CKeypadModel::MirrorPcKeys()
         }
         case MirrorTarget::Space: {
             quint8 &mirrored = m_keyMirrored[size_t(target.index)];
+            if (m_keys->WasPressedSinceTake(target.virtualKey))
+                m_heldOver[size_t(target.index)] = 0;
             if (m_keys->TakeKeyHeldOrPressed(target.virtualKey)) {
                 // The space bar also pushes the focused button; with the
                 // focus on SPACE it pushes SPACE itself, not RETURN.
@@ -154,9 +166,48 @@ bool CKeypadModel::MirrorPcKeys()
     return true;
 }
 
-bool CKeypadModel::IsKeyDown(int key) const
+bool CKeypadModel::IsKeyPressedNow(int key) const
 {
     return m_keyMirrored[size_t(key)] || m_controls->IsKeyPushed(key);
+}
+
+bool CKeypadModel::IsKeyDown(int key) const
+{
+    return !m_heldOver[size_t(key)] && IsKeyPressedNow(key);
+}
+
+void CKeypadModel::EndHoldOvers()
+{
+    // A held-over key counts again once it has been seen up.
+    for (int key = 0; key < m_keyCount; ++key) {
+        if (m_heldOver[size_t(key)] && !IsKeyPressedNow(key))
+            m_heldOver[size_t(key)] = 0;
+    }
+}
+
+void CKeypadModel::LetGoOfKeys()
+{
+    std::fill(m_plainSent.begin(), m_plainSent.end(), 0);
+    std::fill(m_latchSent.begin(), m_latchSent.end(), 0);
+    for (int key = 0; key < m_keyCount; ++key)
+        m_heldOver[size_t(key)] = IsKeyPressedNow(key) ? 1 : 0;
+    if (!m_keys)
+        return;
+    for (const MirrorTarget &target : m_mirrorTargets) {
+        if (target.kind != MirrorTarget::Key && target.kind != MirrorTarget::Space)
+            continue;
+        // A PC key held now is held over too, also one this keypad has not
+        // mirrored yet (the keypads were just made, or shown for another
+        // layout); presses seen since the last pass were meant for the
+        // controller left.
+        if (m_keys->IsKeyHeld(target.virtualKey))
+            m_heldOver[size_t(target.index)] = 1;
+        m_keys->TakeKeyHeldOrPressed(target.virtualKey);
+    }
+    for (const MirrorTarget &target : m_mirrorTargets) {
+        if (target.kind == MirrorTarget::Latch)
+            m_keys->TakeKeyHeldOrPressed(target.virtualKey);
+    }
 }
 
 bool CKeypadModel::IsLatchActive(int latch) const

@@ -25,6 +25,9 @@ public:
     virtual void SetLatchChecked(int latch, bool checked) = 0;
     // Gives the key's button the keypad's focus, if it does not have it.
     virtual void FocusKey(int key) = 0;
+    // A pass has read the keys: a click that came and went before it has
+    // been counted (IsKeyPushed reports such a click until then).
+    virtual void EndPass() {}
 };
 
 // Where the key messages of a keypad go.
@@ -64,6 +67,13 @@ public:
     bool SendLatchedKeys(int latch);
     void SendPlainKeys();
 
+    // The keypad stops typing into its controller (another screen window,
+    // a menu or a dialog, the console left, the keypad off): every key it
+    // sent a make for counts as broken (the key ledger sends the breaks to
+    // the controller), and every key down now is held over, left out until
+    // it has been let go, so that it is not made again when typing resumes.
+    void LetGoOfKeys();
+
     bool IsKeyDown(int key) const;
     bool IsLatchActive(int latch) const;
     bool IsKeyMirrored(int key) const { return m_keyMirrored[size_t(key)] != 0; }
@@ -73,6 +83,8 @@ public:
 
 private:
     void ResolveMirrorList();
+    bool IsKeyPressedNow(int key) const;
+    void EndHoldOvers();
     bool LatchSent(int latch, int key) const { return m_latchSent[size_t(latch * m_keyCount + key)]; }
     void SetLatchSent(int latch, int key, bool sent) { m_latchSent[size_t(latch * m_keyCount + key)] = sent; }
     quint8 CodeUnderLatch(int latch, int key) const;
@@ -105,6 +117,7 @@ private:
     std::vector<quint8> m_latchMirrored;
     std::vector<quint8> m_plainSent;
     std::vector<quint8> m_latchSent; // latch-major: [latch][key]
+    std::vector<quint8> m_heldOver;  // down when typing stopped, not yet let go
 
     bool m_inPass = false;
     bool m_changed = false; // in this pass

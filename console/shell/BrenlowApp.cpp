@@ -11,11 +11,14 @@
 #include "KprotChannel.h"
 #include "MainFrame.h"
 #include "UserMessages.h"
+#include "WaitInputHold.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QScopedPointer>
 #include <QScreen>
 
@@ -31,8 +34,12 @@ CBrenlowApp *g_app = nullptr;
 CBrenlowApp::CBrenlowApp(QObject *parent)
     : QObject(parent)
     , m_keyboards(new CKeyboardSet(this))
+    , m_inputHold(new CWaitInputHold(this))
 {
     g_app = this;
+    // While a channel waits, the PC keys still type into the open
+    // controllers; the rest of the operator's input waits.
+    CKprotChannel::SetWaitObserver([hold = m_inputHold](bool waiting) { hold->SetWaiting(waiting); });
     // The keyboards go when the last screen window has gone.
     m_keyboards->SetScreenWindowProbe([this] { return !ScreenWindows().isEmpty(); });
     m_askAddress = [this](QString *address) {
@@ -62,6 +69,7 @@ CBrenlowApp::CBrenlowApp(QObject *parent)
 
 CBrenlowApp::~CBrenlowApp()
 {
+    CKprotChannel::SetWaitObserver(nullptr);
     DestroyKeyboards();
     delete m_mainFrame;
     if (g_app == this)
@@ -93,6 +101,14 @@ bool CBrenlowApp::InitInstance(const QString &commandLine)
 
     m_mainFrame = new CMainFrame;
     m_keyboards->SetMainFrame(m_mainFrame);
+    // Whichever way a screen window comes to the front (a click, Ctrl+Tab,
+    // Ctrl+F6, the Finestra menu, an overview tile), the keypad follows it
+    // at once, letting go of the keys held on the window left.
+    connect(m_mainFrame->MdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
+        auto *frame = qobject_cast<CChildFrame *>(window);
+        if (frame && frame->GetView()->GetChannel()->IsOpen())
+            ShowKeyboard(frame->GetView()->GetKeyboardLayout(), frame->GetView()->GetChannel());
+    });
     // Room for a few screen windows and the keyboard below them.
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();

@@ -10,6 +10,7 @@
 class CBrenlowView;
 class CChildFrame;
 class CKeyboardSet;
+class CWaitInputHold;
 class CKprotChannel;
 class QWidget;
 
@@ -71,6 +72,7 @@ private:
     static bool InitSocketLayer();
 
     CKeyboardSet *m_keyboards;
+    CWaitInputHold *m_inputHold;
     QPointer<CMainFrame> m_mainFrame;
     AddressPrompt m_askAddress;
     FileChooser m_chooseFile;

@@ -4,6 +4,7 @@
 #include "BrenlowDoc.h"
 #include "ChildFrame.h"
 #include "KeyMessage.h"
+#include "KeyboardSet.h"
 #include "KprotChannel.h"
 #include "LocalKeys.h"
 #include "MainFrame.h"
@@ -17,6 +18,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QRegularExpression>
+#include <QTimer>
 
 CBrenlowView::CBrenlowView(CBrenlowDoc *document, CChildFrame *frame)
     : QWidget(nullptr)
@@ -24,7 +26,11 @@ CBrenlowView::CBrenlowView(CBrenlowDoc *document, CChildFrame *frame)
     , m_frame(frame)
     , m_channel(new CKprotChannel)
     , m_parser([frame](const QString &text) { frame->SetStatusText(text); })
+    , m_firstImageWait(new QTimer(this))
 {
+    m_firstImageWait->setSingleShot(true);
+    m_firstImageWait->setInterval(kFirstImageWaitMs);
+    connect(m_firstImageWait, &QTimer::timeout, this, &CBrenlowView::ShowWhileWaiting);
     setFocusPolicy(Qt::StrongFocus);
     m_document->AttachView(this);
 }
@@ -62,14 +68,36 @@ void CBrenlowView::OnCreate()
     if (m_channel->IsOpen()) {
         m_openedAtMs = OverviewTiles::ClockMs();
         m_zoom = ZoomSettings::Load(address);
+        m_firstImageWait->start();
     }
+}
+
+void CBrenlowView::ShowWhileWaiting()
+{
+    if (!m_resizePending || m_frame->isVisible() || !m_channel->IsOpen())
+        return;
+    const int waiting = m_channel->GetReceiveBuffer().size();
+    m_frame->SetStatusText(waiting > 0
+        ? QStringLiteral("In attesa della prima videata: %1 byte di un blocco incompleto").arg(waiting)
+        : QStringLiteral("In attesa della prima videata: nessun dato ricevuto"));
+    // Sized as the smaller panel; the first image sizes it again.
+    m_frame->SizeForPanel(QSize(PanelPicture::kMonoWidth, PanelPicture::kMonoHeight) * m_zoom);
 }
 
 void CBrenlowView::OnChannelData()
 {
+    const int layoutBefore = m_image.KeyboardLayout();
     const bool decoded = m_parser.Parse(m_channel->GetReceiveBuffer(), m_image);
-    if (decoded)
+    // The controller now reads another keypad: the keys it holds from the
+    // old one are let go.
+    if (m_image.KeyboardLayout() != layoutBefore) {
+        if (CBrenlowApp *app = CBrenlowApp::Instance())
+            app->Keyboards()->ReleaseChannel(m_channel);
+    }
+    if (decoded) {
         m_lastBlockAtMs = OverviewTiles::ClockMs();
+        m_firstImageWait->stop();
+    }
     if (decoded && !m_dirty) {
         m_dirty = true;
         CBrenlowApp *app = CBrenlowApp::Instance();

@@ -12,6 +12,7 @@ class CBrenlowDoc;
 class CChildFrame;
 class CKprotChannel;
 class QMenu;
+class QTimer;
 
 // One controller's screen: owns the channel to its screen service, decodes
 // the screen blocks into the image, and shows the panel pixel for pixel.
@@ -47,6 +48,15 @@ public:
     // operator, and would hold its address for good: it goes after the
     // channel's message, so that the controller can be opened again.
     void OnChannelPeerGone() override;
+
+    // A window stays hidden until its first image, but not for ever: one
+    // whose controller has sent no whole block kFirstImageWaitMs after its
+    // channel opened (a controller that stalls in its first block, or
+    // announces a line it never sends) is shown anyway, with what it waits
+    // for in its status bar, so that the operator can see and close it and
+    // open its address again. Its overview tile shows it at once.
+    static constexpr int kFirstImageWaitMs = 5000;
+    void ShowWhileWaiting();
 
     // Every panel pixel is shown as a zoom x zoom square (1 to 4). The zoom
     // of an address is remembered and applied when it is opened again.
@@ -90,4 +100,5 @@ private:
     qint64 m_openedAtMs = 0;
     qint64 m_lastBlockAtMs = -1;
     bool m_peerGone = false;
+    QTimer *m_firstImageWait;
 };

@@ -180,8 +180,8 @@ void CFloorOverview::ActivateTile(int index)
     CChildFrame *frame = TileFrame(index);
     if (!frame || !m_mainFrame)
         return;
-    // A window still waiting for its first image stays hidden; the main
-    // frame still comes forward.
+    // A window still waiting for its first image is shown as it waits.
+    frame->GetView()->ShowWhileWaiting();
     if (frame->isVisible() || frame->isMinimized()) {
         if (frame->isMinimized())
             frame->showNormal();

@@ -39,12 +39,31 @@ void RecordingKeyboard::SendKeyMessage(quint8 flags, quint8 code)
     messages.append({GetChannel(), KeyMessageBytes(flags, code)});
     if (afterSend)
         afterSend();
+    // Within a keypad set the message goes on through its key ledger.
+    if (HasKeyLedger())
+        CKeyboardDlg::SendKeyMessage(flags, code);
 }
 
 bool FakeKeyState::TakeKeyHeldOrPressed(int virtualKey)
 {
     const bool pressed = pressedSinceTake.remove(virtualKey);
     return pressed || held.contains(virtualKey);
+}
+
+void RecordingLedger::Transmit(CKprotChannel *channel, quint8 flags, quint8 code)
+{
+    wire.append({channel, KeyMessageBytes(flags, code)});
+}
+
+RecordingKeyboardSet::RecordingKeyboardSet(CKeyStateSource *keys)
+    : CKeyboardSet(nullptr, std::make_unique<RecordingLedger>())
+    , m_keys(keys)
+{
+}
+
+QList<RecordingKeyboard::Message> &RecordingKeyboardSet::Wire() const
+{
+    return static_cast<RecordingLedger *>(KeyLedger())->wire;
 }
 
 RecordingKeyboard *RecordingKeyboardSet::Recording(int layout) const

@@ -78,12 +78,25 @@ public:
     bool focus = true;
 };
 
-// The application's keypad set making recording keypads over one key state.
+// A key ledger that records what it would write, with the channel, instead
+// of writing it.
+class RecordingLedger : public CKeyLedger
+{
+public:
+    QList<RecordingKeyboard::Message> wire;
+
+protected:
+    void Transmit(CKprotChannel *channel, quint8 flags, quint8 code) override;
+};
+
+// The application's keypad set making recording keypads over one key state;
+// what reaches the channels is in Wire().
 class RecordingKeyboardSet : public CKeyboardSet
 {
 public:
-    explicit RecordingKeyboardSet(CKeyStateSource *keys) : m_keys(keys) {}
+    explicit RecordingKeyboardSet(CKeyStateSource *keys);
     RecordingKeyboard *Recording(int layout) const;
+    QList<RecordingKeyboard::Message> &Wire() const;
 
 protected:
     CKeyboardDlg *NewKeyboard(int layout) override;

@@ -16,6 +16,7 @@
 #include <QDialog>
 #include <QMdiArea>
 #include <QMenu>
+#include <QWindow>
 #include <QtTest>
 
 using namespace Cmd;
@@ -23,6 +24,19 @@ using namespace Cmd;
 namespace {
 
 const char *const kController = "127.0.0.61";
+
+class KeyCounter : public QObject
+{
+public:
+    int presses = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        presses += event->type() == QEvent::KeyPress;
+        return false;
+    }
+};
 
 QByteArray Message(int flags, int code)
 {
@@ -41,7 +55,8 @@ private slots:
     void tastieraByItsMnemonicSendsNothing();
     void keysWorkingAMenuSendNothing();
     void keysTypedIntoModalDialogsSendNothing();
-    void keyHeldBeforeAMenuBreaksWhenItCloses();
+    void keyHeldWhenAMenuOpensBreaksAtOnce();
+    void keysTypedWhileAChannelWaitsAreSentAtOnce();
 
 private:
     // Shows the screen window and gives it the keyboard focus.
@@ -212,7 +227,7 @@ void TestKeypadKeys::keysTypedIntoModalDialogsSendNothing()
     CheckTypingStillWorks();
 }
 
-void TestKeypadKeys::keyHeldBeforeAMenuBreaksWhenItCloses()
+void TestKeypadKeys::keyHeldWhenAMenuOpensBreaksAtOnce()
 {
     TurnKeypadOn();
     QWidget *view = m_frame->GetView();
@@ -220,16 +235,48 @@ void TestKeypadKeys::keyHeldBeforeAMenuBreaksWhenItCloses()
     QTRY_COMPARE(m_server->received().size(), m_seen + 2);
     QCOMPARE(Received(0), Message(0x00, 0x57));
 
-    // The menu has the keyboard: W let go inside it is not sent while it is
-    // open, only when it closes.
+    // The menu takes the keyboard: W breaks as it opens, and neither its
+    // release inside the menu nor the menu closing sends anything more.
     QTest::keyClick(view, Qt::Key_C, Qt::AltModifier);
     QTRY_VERIFY(QApplication::activePopupWidget());
-    QTest::keyRelease(QApplication::activePopupWidget(), Qt::Key_W);
-    QCOMPARE(Received(), QByteArray());
-    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
-    QTRY_VERIFY(!QApplication::activePopupWidget());
     QTRY_COMPARE(m_server->received().size(), m_seen + 2);
     QCOMPARE(Received(), Message(0x01, 0x57));
+    QTest::keyRelease(QApplication::activePopupWidget(), Qt::Key_W);
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+    QTest::qWait(100);
+    QCOMPARE(Received(), QByteArray());
+}
+
+void TestKeypadKeys::keysTypedWhileAChannelWaitsAreSentAtOnce()
+{
+    // A controller that stops reading makes a send wait, as a slow "Apri"
+    // waits for its connect: F1 typed meanwhile reaches the open controller
+    // at once, paired, while the screen window sees the key only after.
+    TurnKeypadOn();
+    LoopbackServer slow(QHostAddress(QStringLiteral("127.0.21.40")));
+    CKprotChannel waiting;
+    waiting.Open(slow.host(), nullptr, slow.port());
+    QVERIFY(slow.waitForClient());
+    slow.setReading(false);
+    KeyCounter counter;
+    m_frame->GetView()->installEventFilter(&counter);
+    QWindow *window = m_app->GetMainFrame()->windowHandle();
+    QByteArray sentDuringWait;
+    int viewPressesDuringWait = -1;
+    QTimer::singleShot(100, window, [window] { QTest::keyPress(window, Qt::Key_F1); });
+    QTimer::singleShot(300, window, [window] { QTest::keyRelease(window, Qt::Key_F1); });
+    QTimer::singleShot(900, &slow, [&] {
+        sentDuringWait = m_server->received().mid(m_seen);
+        viewPressesDuringWait = counter.presses;
+        slow.setReading(true);
+    });
+    waiting.SendBytes(QByteArray(32 * 1024 * 1024, 'x'));
+    QCOMPARE(sentDuringWait, Message(0x00, 0xF1) + Message(0x01, 0xF1));
+    QCOMPARE(viewPressesDuringWait, 0);
+    QTRY_COMPARE(counter.presses, 1);
+    QCOMPARE(Received(), Message(0x00, 0xF1) + Message(0x01, 0xF1));
+    QVERIFY(m_messages->entries.isEmpty());
 }
 
 QTEST_MAIN(TestKeypadKeys)

@@ -64,6 +64,7 @@ private slots:
     void cleanup();
 
     void windowStaysHiddenUntilItsFirstImage();
+    void stalledFirstBlockShowsTheWindowAfterItsWait();
     void monochromeFirstSizesForMonochromeAndKeepsThatSize();
     void paintedColoursMatchThePanel();
     void tenBlocksIn200msGiveOneTimedRepaint();
@@ -131,6 +132,24 @@ void TestScreenWindows::windowStaysHiddenUntilItsFirstImage()
     QTRY_VERIFY_WITH_TIMEOUT(frame->isVisible(), 3000);
     QCOMPARE(frame->GetView()->size(), QSize(320, 240));
     QVERIFY(!frame->GetView()->IsDirty());
+}
+
+void TestScreenWindows::stalledFirstBlockShowsTheWindowAfterItsWait()
+{
+    // A controller that announces a long line and stops: the window shows
+    // after its wait, saying so, and can be closed to free the address.
+    LoopbackServer server(QHostAddress(QStringLiteral("127.0.21.50")), SCREEN_PORT);
+    CChildFrame *frame = open(QStringLiteral("127.0.21.50"));
+    QVERIFY(frame && server.waitForClient());
+    server.send(QByteArray::fromHex("02ffff05"));
+    QTest::qWait(CBrenlowView::kFirstImageWaitMs - 1000);
+    QVERIFY(!frame->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(frame->isVisible(), 3000);
+    QVERIFY(frame->StatusText().contains(QStringLiteral("4 byte")));
+    frame->close();
+    QTRY_VERIFY(m_app->ScreenWindows().isEmpty());
+    QVERIFY(open(QStringLiteral("127.0.21.50")));
+    QVERIFY(m_messages->entries.isEmpty());
 }
 
 void TestScreenWindows::monochromeFirstSizesForMonochromeAndKeepsThatSize()
