@@ -120,6 +120,28 @@ if [ -e "$root/usr/bin/brenlow-web" ]; then
     || fail "brenlow-web.service: its command does not serve"
 fi
 
+# What Debian's own checker says of each package: any error fails the check
+# (warnings and notes are shown, not counted).
+if command -v lintian >/dev/null; then
+  for deb in "${debs[@]}"; do
+    report=$(lintian --tag-display-limit 0 "$deb" 2>&1 | grep -v 'running with root privileges' || true)
+    [ -n "$report" ] && echo "$report"
+    if grep -q '^E: ' <<<"$report"; then fail "$(basename "$deb"): lintian reports errors"; fi
+  done
+else
+  fail "lintian is not installed (scripts/setup.sh installs it)"
+fi
+
+# The AppStream metadata of the desktop programs, as software centres read it.
+for metainfo in "$root"/usr/share/metainfo/*.xml; do
+  appstreamcli validate --no-net "$metainfo" >/dev/null 2>&1 \
+    || { appstreamcli validate --no-net "$metainfo"; fail "$(basename "$metainfo") is not valid AppStream metadata"; }
+done
+for entry in "$root"/usr/share/applications/*.desktop; do
+  grep -lq "<launchable type=\"desktop-id\">$(basename "$entry")</launchable>" "$root"/usr/share/metainfo/*.xml 2>/dev/null \
+    || fail "$(basename "$entry") has no AppStream metadata"
+done
+
 if [ "$failures" -gt 0 ]; then
   echo "package check: $failures failure(s)"; exit 1
 fi
