@@ -11,6 +11,7 @@ packages=(
   dpkg-dev file desktop-file-utils
   xvfb xauth x11-utils imagemagick xdotool
   clang libclang-rt-14-dev
+  lld iproute2
 )
 
 missing=()
