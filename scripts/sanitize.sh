@@ -40,7 +40,7 @@ grep -v '^#' "$suppressions" | grep . | sed 's/^/  /'
 probe="$PWD/$build/leak-probe"
 rm -rf "$probe"
 mkdir -p "$probe"
-if ASAN_OPTIONS="$asan:log_path=$probe/asan" "$build/checks/sanitizer_leak_probe" >"$probe/output" 2>&1; then
+if ASAN_OPTIONS="$asan:abort_on_error=0:log_path=$probe/asan" "$build/checks/sanitizer_leak_probe" >"$probe/output" 2>&1; then
   echo "FAIL: the leak probe lost a QObject with a 100,000-byte buffer and ended without a report"
   exit 1
 fi
@@ -50,7 +50,7 @@ if [ "${largest:-0}" -lt 100000 ]; then
   cat "$probe"/asan.* "$probe/output" 2>/dev/null || true
   exit 1
 fi
-echo "Leak probe: reported as it must be (largest block ${largest} bytes)"
+echo "Leak probe: reported as it must be, largest block ${largest} bytes"
 
 logs="$PWD/$build/sanitizer-logs"
 rm -rf "$logs"
