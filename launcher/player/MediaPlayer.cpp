@@ -35,11 +35,24 @@ Phonon::MediaSource localSource(const QString &path)
 } // namespace
 
 MediaPlayer::MediaPlayer(bool smallScreen)
+    : MediaPlayer(smallScreen, nullptr, PlaybackSequence::Timing())
+{
+}
+
+MediaPlayer::MediaPlayer(bool smallScreen, PlaybackBackend &backend, PlaybackSequence::Timing timing)
+    : MediaPlayer(smallScreen, &backend, timing)
+{
+}
+
+MediaPlayer::MediaPlayer(bool smallScreen, PlaybackBackend *backend, PlaybackSequence::Timing timing)
     : QWidget(nullptr)
     , m_infoLabel(new QLabel(this))
     , m_audioOutput(Phonon::VideoCategory)
     , m_videoWidget(new MediaVideoWidget(this, nullptr))
     , m_smallScreen(smallScreen)
+    , m_phononPlayback(m_mediaObject)
+    , m_playback(backend ? *backend : m_phononPlayback)
+    , m_sequence(m_playback, timing)
 {
     m_infoLabel->setObjectName(QStringLiteral("infoLabel"));
     m_videoWindow.setObjectName(QStringLiteral("videoWindow"));
@@ -48,15 +61,12 @@ MediaPlayer::MediaPlayer(bool smallScreen)
     videoLayout->addWidget(m_videoWidget);
     m_videoWindow.hide();
 
-    m_startWatch.setSingleShot(true);
-    m_startWatch.setInterval(startTimeoutMs);
-    connect(&m_startWatch, &QTimer::timeout, this, &MediaPlayer::onStartTimeout);
-    m_skipWatch.setSingleShot(true);
-    m_skipWatch.setInterval(skipEndDelayMs);
-    connect(&m_skipWatch, &QTimer::timeout, this, &MediaPlayer::onSkipTimeout);
-    m_playNudge.setSingleShot(true);
-    m_playNudge.setInterval(playNudgeMs);
-    connect(&m_playNudge, &QTimer::timeout, this, &MediaPlayer::repeatLostPlayRequest);
+    // The sequence reports its end from the event loop: the warning box and
+    // the start of the next video never run inside a back-end report.
+    connect(&m_sequence, &PlaybackSequence::playing, this, &MediaPlayer::onVideoPlaying);
+    connect(&m_sequence, &PlaybackSequence::stoppedAfterPlaying, this, &MediaPlayer::leaveFullScreen);
+    connect(&m_sequence, &PlaybackSequence::ended, this, &MediaPlayer::onVideoEnded);
+    connect(m_videoWidget, &MediaVideoWidget::fullScreenChanged, this, &MediaPlayer::onFullScreenChanged);
 }
 
 MediaPlayer::~MediaPlayer()
@@ -83,9 +93,10 @@ void MediaPlayer::initPlayer(const QString &filePath)
     m_videoWidget->setContextMenuPolicy(Qt::NoContextMenu);
     buildLayout();
 
+    // The back end's end of a video reaches finished() through the sequence,
+    // which tells it from the end of the video before and from a skip.
     connect(&m_mediaObject, &Phonon::MediaObject::metaDataChanged, this, &MediaPlayer::updateInfo);
-    connect(&m_mediaObject, &Phonon::MediaObject::finished, this, &MediaPlayer::onBackendFinished);
-    connect(&m_mediaObject, &Phonon::MediaObject::stateChanged, this, &MediaPlayer::stateChanged);
+    connect(&m_playback, &PlaybackBackend::stateChanged, this, &MediaPlayer::stateChanged);
     connect(&m_mediaObject, &Phonon::MediaObject::hasVideoChanged, this,
             &MediaPlayer::hasVideoChanged);
     setAcceptDrops(true);
@@ -140,83 +151,30 @@ void MediaPlayer::playFile(const QString &name)
     setWindowTitle(QStringLiteral("Quorvel"));
     setWindowIcon(QIcon(QStringLiteral(":/QuorvelEnv/Resources/Quorvel32x32-256.png")));
     m_currentFile = name;
-    startSource(name);
+    m_sequence.start(name);
 }
 
-void MediaPlayer::startSource(const QString &fileName)
+void MediaPlayer::onVideoEnded(PlaybackSequence::End end, const QString &message)
 {
-    ++m_startCount;
-    const QFileInfo file(fileName);
-    if (!file.isFile() || !file.isReadable()) {
-        // The back end would stop silently on a missing file; report it the
-        // way a playback error is reported, once this call has returned.
-        m_mediaObject.stop();
-        const QString text = tr("The video file %1 cannot be found.")
-                                 .arg(QDir::toNativeSeparators(file.absoluteFilePath()));
-        const int start = m_startCount;
-        QMetaObject::invokeMethod(this, [this, text, start] {
-                if (start == m_startCount)
-                    reportPlaybackFailure(text);
-            }, Qt::QueuedConnection);
-        return;
+    const QString shownName = QDir::toNativeSeparators(QFileInfo(m_sequence.current().file).absoluteFilePath());
+    QString failure;
+    switch (end) {
+    case PlaybackSequence::End::Natural:
+    case PlaybackSequence::End::Skipped:
+        break;
+    case PlaybackSequence::End::Missing:
+        failure = tr("The video file %1 cannot be found.").arg(shownName);
+        break;
+    case PlaybackSequence::End::Unplayable:
+        failure = tr("The video file %1 cannot be played.").arg(shownName);
+        break;
+    case PlaybackSequence::End::Failed:
+        failure = message;
+        break;
     }
-    m_mediaObject.setCurrentSource(localSource(file.absoluteFilePath()));
-    m_requestedStart = m_startCount;
-    m_playRepeats = 0;
-    m_mediaObject.play();
-    m_startWatch.start();
-    m_playNudge.start();
-}
-
-void MediaPlayer::repeatLostPlayRequest()
-{
-    // A busy GStreamer back end, still pausing and stopping the video just
-    // skipped, can lose the play request of the one that follows, with or
-    // without a word: the new video would then rest stopped for good. Still
-    // stopped and never played, it is asked to play again; a few times at
-    // most, so a video that keeps stopping ends in the start watch's failure.
-    constexpr int maxRepeats = 3;
-    if (m_requestedStart != m_startCount || m_playedStart == m_startCount || m_endedStart == m_startCount
-        || m_playRepeats >= maxRepeats || m_mediaObject.state() != Phonon::StoppedState)
-        return;
-    ++m_playRepeats;
-    m_mediaObject.play();
-    m_playNudge.start();
-}
-
-void MediaPlayer::onStartTimeout()
-{
-    const Phonon::State state = m_mediaObject.state();
-    if (state == Phonon::LoadingState || state == Phonon::StoppedState) {
-        m_mediaObject.stop();
-        reportPlaybackFailure(tr("The video file %1 cannot be played.")
-                                  .arg(QDir::toNativeSeparators(m_currentFile)));
-    }
-}
-
-void MediaPlayer::reportPlaybackFailure(const QString &text)
-{
-    m_startWatch.stop();
-    if (m_endedStart == m_startCount)
-        return;
-    LauncherMessages::current().warning(this, QStringLiteral("Phonon Mediaplayer"), text);
-    endVideo();
-}
-
-void MediaPlayer::endVideo()
-{
-    if (m_endedStart == m_startCount)
-        return;
+    if (!failure.isNull())
+        LauncherMessages::current().warning(this, QStringLiteral("Phonon Mediaplayer"), failure);
     finished();
-}
-
-void MediaPlayer::onBackendFinished()
-{
-    // An end reported before the current video has played belongs to the
-    // one before it, which a skip has already ended.
-    if (m_playedStart != m_startCount)
-        return;
-    endVideo();
 }
 
 void MediaPlayer::videoShown()
@@ -227,33 +185,33 @@ void MediaPlayer::videoShown()
 
 void MediaPlayer::skip()
 {
-    // A video that has ended, or whose failure is being reported, has
-    // nothing left to skip; one still loading is ended all the same.
-    if (m_startCount == 0 || m_endedStart == m_startCount || m_mediaObject.state() == Phonon::ErrorState)
-        return;
-    // A video already being skipped is ended by its skip watch. A second
-    // seek to its end would wait for the back end's streaming thread, which
-    // may itself be waiting for this thread after the first one: the
-    // launcher would freeze until the video's natural end (Esc pressed
-    // twice, or a double click followed by Alt+Return).
-    if (m_skippedStart == m_startCount)
-        return;
-    const qint64 total = m_mediaObject.totalTime();
-    if (total > 0)
-        m_mediaObject.seek(total);
-    // The GStreamer back end can stay on the last frame after a seek to the
-    // end without ever reporting the end; the skipped video is ended here
-    // then, unless another video has started in the meantime.
-    m_skippedStart = m_startCount;
-    m_skipWatch.start();
+    m_sequence.skip();
 }
 
-void MediaPlayer::onSkipTimeout()
+void MediaPlayer::onFullScreenChanged(bool fullScreen)
 {
-    if (m_skippedStart != m_startCount || m_endedStart == m_startCount)
-        return;
-    m_mediaObject.stop();
-    endVideo();
+    // The operator left full screen while the intro plays and the player is
+    // not yet on screen: the player shows as a normal window with the video
+    // in it, which plays on; Esc still skips it.
+    const bool introPlays = !m_introHandled && m_sequence.current().number > 0;
+    if (!fullScreen && !m_arrangingVideo && introPlays && !isVisible())
+        showDuringIntro();
+}
+
+void MediaPlayer::showDuringIntro()
+{
+    const ArrangingVideo arranging(m_arrangingVideo);
+    m_infoLabel->setVisible(!m_playback.hasVideo());
+    m_videoWindow.setVisible(true);
+    // Half the available area, in its middle: a window the operator sees
+    // whole, also on a display without window manager.
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    QRect area(QPoint(), available.size() / 2);
+    area.moveCenter(available.center());
+    setGeometry(area);
+    showNormal();
+    activateWindow();
+    m_videoWidget->setFocus();
 }
 
 void MediaPlayer::leaveFullScreen()
@@ -272,16 +230,14 @@ void MediaPlayer::setVideoWindowVisible(bool visible)
 
 void MediaPlayer::finished()
 {
-    m_endedStart = m_startCount;
-    m_startWatch.stop();
-    m_skipWatch.stop();
     QApplication::restoreOverrideCursor();
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
     {
         // Covering the available area first gives the same picture on a
-        // display without window manager, where nobody maximises a window.
+        // display without window manager, where nobody maximises a window;
+        // also when the player was shown as a normal window during the intro.
         const ArrangingVideo arranging(m_arrangingVideo);
-        if (!isVisible())
+        if (!isVisible() || !isMaximized())
             setGeometry(available);
         showMaximized();
     }
@@ -298,7 +254,7 @@ void MediaPlayer::finished()
     if (!m_introHandled) {
         m_introHandled = true;
         m_currentFile.replace(QStringLiteral("introQuorvel"), QStringLiteral("skip"));
-        startSource(m_currentFile);
+        m_sequence.start(m_currentFile);
     }
     const ArrangingVideo arranging(m_arrangingVideo);
     m_videoWindow.setFixedSize(videoAreaWidth, m_videoAreaHeight);
@@ -311,46 +267,26 @@ void MediaPlayer::slotClose()
 
 void MediaPlayer::stateChanged(Phonon::State newState, Phonon::State oldState)
 {
-    if (oldState == Phonon::LoadingState && !m_smallScreen) {
-        if (m_mediaObject.hasVideo()) {
-            QApplication::processEvents();
-            resize(sizeHint());
-        } else {
-            resize(minimumSize());
-        }
-    }
+    Q_UNUSED(newState)
+    // The player takes the size of the video once it is known. Pending
+    // events first: the resize runs from the event loop, not from inside the
+    // back end's report.
+    if (oldState == Phonon::LoadingState && !m_smallScreen)
+        QMetaObject::invokeMethod(this, &MediaPlayer::resizeAfterLoading, Qt::QueuedConnection);
+}
 
-    switch (newState) {
-    case Phonon::StoppedState:
-        // The back end passes through the stopped state while it loads a
-        // file, before the first frame; only a video that has played ends
-        // its full screen here.
-        if (m_playedStart == m_startCount) {
-            leaveFullScreen();
-        } else if (oldState != Phonon::LoadingState) {
-            // Not the stop of a first load: the play request may be lost.
-            QMetaObject::invokeMethod(this, &MediaPlayer::repeatLostPlayRequest, Qt::QueuedConnection);
-        }
-        break;
-    case Phonon::PlayingState:
-        m_playedStart = m_startCount;
-        m_startWatch.stop();
-        m_playNudge.stop();
-        if (m_mediaObject.hasVideo())
-            setVideoWindowVisible(true);
-        break;
-    case Phonon::PausedState:
-    case Phonon::BufferingState:
-        // Not yet a start: the video before may be pausing on its way out,
-        // and a video that goes no further is still told about in time.
-        break;
-    case Phonon::ErrorState:
-        m_mediaObject.pause();
-        reportPlaybackFailure(m_mediaObject.errorString());
-        break;
-    default:
-        break;
-    }
+void MediaPlayer::resizeAfterLoading()
+{
+    if (m_playback.hasVideo())
+        resize(sizeHint());
+    else
+        resize(minimumSize());
+}
+
+void MediaPlayer::onVideoPlaying()
+{
+    if (m_playback.hasVideo())
+        setVideoWindowVisible(true);
 }
 
 void MediaPlayer::hasVideoChanged(bool hasVideo)
@@ -444,5 +380,5 @@ void MediaPlayer::handleDrop(QDropEvent *event)
             }
         }
     }
-    m_mediaObject.play();
+    m_playback.play();
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "PhononPlayback.h"
+#include "PlaybackSequence.h"
+
 #include <QLabel>
 #include <QString>
-#include <QTimer>
 #include <QWidget>
 
 #include <phonon/AudioOutput>
@@ -15,12 +17,17 @@ class QDropEvent;
 // The launcher's main window. It plays the intro full screen; when the intro
 // ends, is skipped or fails, it maximises itself, shows the machine dock and
 // plays the replacement video once. Dropped files and folders are played.
+// When each video starts and ends is decided by its PlaybackSequence; this
+// class only arranges the windows around it.
 class MediaPlayer : public QWidget
 {
     Q_OBJECT
 
 public:
     explicit MediaPlayer(bool smallScreen);
+    // A player whose sequence drives the given back end in place of Phonon's,
+    // with the given time limits.
+    MediaPlayer(bool smallScreen, PlaybackBackend &backend, PlaybackSequence::Timing timing);
     ~MediaPlayer() override;
 
     // Sets up the window and starts playing filePath full screen.
@@ -42,13 +49,7 @@ public:
     // directory.
     static QString startFileFor(const QString &filePath, int audioOutputDeviceCount);
 
-    // How long a video may take to start playing before it counts as
-    // unplayable.
-    static constexpr int startTimeoutMs = 5000;
-    // How long a skipped video may take to report its end.
-    static constexpr int skipEndDelayMs = 300;
-    // How long a started video may rest stopped before it is asked again.
-    static constexpr int playNudgeMs = 1000;
+    const PlaybackSequence &sequence() const { return m_sequence; }
 
 public slots:
     void updateInfo();
@@ -66,16 +67,13 @@ protected:
     virtual int audioOutputDeviceCount() const;
 
 private:
+    MediaPlayer(bool smallScreen, PlaybackBackend *backend, PlaybackSequence::Timing timing);
     void buildLayout();
-    void startSource(const QString &fileName);
-    // Ends the current video once: whichever of its ends comes first (the
-    // back end's end, a skip, a failure) runs finished, the others nothing.
-    void endVideo();
-    void onBackendFinished();
-    void onStartTimeout();
-    void repeatLostPlayRequest();
-    void onSkipTimeout();
-    void reportPlaybackFailure(const QString &text);
+    void onVideoPlaying();
+    void onVideoEnded(PlaybackSequence::End end, const QString &message);
+    void onFullScreenChanged(bool fullScreen);
+    void showDuringIntro();
+    void resizeAfterLoading();
     void leaveFullScreen();
     void setVideoWindowVisible(bool visible);
 
@@ -102,15 +100,9 @@ private:
     int m_videoAreaHeight = 0;
     QString m_currentFile;
     bool m_introHandled = false;
-    QTimer m_startWatch;
-    QTimer m_skipWatch;
-    QTimer m_playNudge; // looks again whether a started video plays
-    int m_startCount = 0;   // videos started so far
-    int m_skippedStart = 0; // the start that skip() ended
-    int m_playedStart = 0;  // the last start that reached playing
-    int m_endedStart = 0;   // the last start whose end has run finished
-    int m_requestedStart = 0; // the last start whose source was given to the back end
-    int m_playRepeats = 0;    // play requests repeated for that start
+    PhononPlayback m_phononPlayback;
+    PlaybackBackend &m_playback;
+    PlaybackSequence m_sequence;
     bool m_arrangingVideo = false;
 
     Q_DISABLE_COPY(MediaPlayer)

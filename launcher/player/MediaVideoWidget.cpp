@@ -55,6 +55,10 @@ void MediaVideoWidget::setFullScreen(bool enabled)
         setWindowState(windowState() | Qt::WindowFullScreen);
         show();
         raise();
+        // The keys of the surface (Alt+Return, Esc) reach it only while its
+        // window is the active one; without window manager nobody else
+        // makes it so.
+        activateWindow();
     } else {
         setWindowFlags((windowFlags() & ~(Qt::Window | Qt::SubWindow)) | Qt::Widget);
         setWindowState(windowState() & ~Qt::WindowFullScreen);

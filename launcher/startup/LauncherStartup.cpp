@@ -1,5 +1,6 @@
 #include "LauncherStartup.h"
 
+#include "BoundedExit.h"
 #include "DesktopWindows.h"
 #include "MainProgramCheck.h"
 #include "ProcessList.h"
@@ -29,42 +30,58 @@ int runLauncher(int argc, char **argv)
     if (!guard->acquire())
         return 0;
 
-    int exitCode = 0;
+    // Destroyed last, once everything below has wound down: from then on
+    // exit() runs its handlers as usual.
+    struct OrderlyReturn
     {
-        QApplication application(argc, argv);
-        initLauncherResources();
-        TerminationSignals terminationSignals(&application);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        QCoreApplication::setApplicationName(QStringLiteral("QuorvelEnv"));
-        QCoreApplication::setOrganizationName(QStringLiteral("Vrandel S.p.a."));
-        QApplication::setQuitOnLastWindowClosed(true);
+        ~OrderlyReturn() { BoundedExit::allowOrderlyExit(); }
+    } orderlyReturn;
 
-        QString introFile = QStringLiteral("introQuorvel.avi");
-        MediaPlayer player(false);
-        QProject project(nullptr);
+    QApplication application(argc, argv);
+    initLauncherResources();
+    TerminationSignals terminationSignals(&application);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QCoreApplication::setApplicationName(QStringLiteral("QuorvelEnv"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Vrandel S.p.a."));
+    QApplication::setQuitOnLastWindowClosed(true);
 
-        const StartRequest request = parseStartArguments(argc, argv);
-        switch (request.mode) {
-        case StartRequest::Mode::SkipIntro:
-            introFile = QStringLiteral("skip.avi");
-            break;
-        case StartRequest::Mode::Project:
-            // No window is ever shown on this road: the launcher ends once the
-            // project's program is on its way, or at once when it cannot be.
-            if (!project.openProjectFile(request.projectPath) || !project.startProjectProgram())
-                return 0;
-            return QApplication::exec();
-        case StartRequest::Mode::Intro: {
-            ProcProcessList processes;
-            const auto windows = createSessionDesktopWindows();
-            if (activateMainProgram(processes, *windows))
-                return 0;
-            break;
-        }
-        }
+    QString introFile = QStringLiteral("introQuorvel.avi");
+    MediaPlayer player(false);
+    QProject project(nullptr);
+    // The media back end is loaded now: an exit() on a lost display, from
+    // any thread, ends the process before the back end's teardown.
+    BoundedExit::endAbruptExitsAtOnce();
 
-        player.initPlayer(QCoreApplication::applicationDirPath() + QLatin1Char('/') + introFile);
-        exitCode = QApplication::exec();
+    // When the loop ends the lock goes first: the player and the back end
+    // may take their time to wind down, and a new launcher may start
+    // meanwhile. The whole way out is bounded.
+    const auto runEventLoop = [&guard] {
+        const int result = QApplication::exec();
+        BoundedExit::armDeadline();
+        guard.reset();
+        return result;
+    };
+
+    const StartRequest request = parseStartArguments(argc, argv);
+    switch (request.mode) {
+    case StartRequest::Mode::SkipIntro:
+        introFile = QStringLiteral("skip.avi");
+        break;
+    case StartRequest::Mode::Project:
+        // No window is ever shown on this road: the launcher ends once the
+        // project's program is on its way, or at once when it cannot be.
+        if (!project.openProjectFile(request.projectPath) || !project.startProjectProgram())
+            return 0;
+        return runEventLoop();
+    case StartRequest::Mode::Intro: {
+        ProcProcessList processes;
+        const auto windows = createSessionDesktopWindows();
+        if (activateMainProgram(processes, *windows))
+            return 0;
+        break;
     }
-    return exitCode;
+    }
+
+    player.initPlayer(QCoreApplication::applicationDirPath() + QLatin1Char('/') + introFile);
+    return runEventLoop();
 }

@@ -1,5 +1,7 @@
 #include "TerminationSignals.h"
 
+#include "BoundedExit.h"
+
 #include <QCoreApplication>
 #include <QSocketNotifier>
 
@@ -15,6 +17,9 @@ int g_signalSockets[2] = {-1, -1};
 
 void handleSignal(int)
 {
+    // The launcher's thread may be held up inside the media back end and
+    // never read the byte: the deadline ends the process all the same.
+    BoundedExit::armDeadline();
     const char byte = 1;
     const ssize_t written = ::write(g_signalSockets[0], &byte, sizeof byte);
     static_cast<void>(written);
@@ -25,6 +30,7 @@ void handleSignal(int)
 TerminationSignals::TerminationSignals(QObject *parent)
     : QObject(parent)
 {
+    BoundedExit::prepareDeadline();
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalSockets) != 0)
         return;
     m_notifier = new QSocketNotifier(g_signalSockets[1], QSocketNotifier::Read, this);
