@@ -101,3 +101,16 @@ std::uint32_t ScreenStreamModel::ShownColour(int x, int y) const
     const std::uint8_t v = Byte(y, x);
     return 0xFF000000u | kRedGreen[v >> 5] << 16 | kRedGreen[(v >> 2) & 7] << 8 | kBlue[v & 3];
 }
+
+std::vector<std::uint32_t> ScreenStreamModel::ShownPanel(int *width, int *height) const
+{
+    *width = m_mode == 0 ? 0 : m_mode == 1 ? 240 : kColumns;
+    *height = m_mode == 0 ? 0 : m_mode == 1 ? 128 : kRows;
+    std::vector<std::uint32_t> panel(std::size_t(*width) * std::size_t(*height));
+    std::uint32_t *pixel = panel.data();
+    for (int y = 0; y < *height; ++y) {
+        for (int x = 0; x < *width; ++x)
+            *pixel++ = ShownColour(x, y);
+    }
+    return panel;
+}

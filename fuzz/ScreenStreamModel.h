@@ -29,6 +29,7 @@ public:
     void Receive(const std::uint8_t *bytes, std::size_t count);
 
     std::uint8_t Byte(int row, int column) const { return m_image[std::size_t(row) * kColumns + column]; }
+    const std::uint8_t *Row(int row) const { return m_image.data() + std::size_t(row) * kColumns; }
     // Panel formats as the console numbers them: 0 nothing yet, 1
     // monochrome, 2 raw colour, 3 run-length colour.
     int Mode() const { return m_mode; }
@@ -39,6 +40,9 @@ public:
     // The colour the operator sees at pixel (x, y) of the panel in the
     // current format, as 0xAARRGGBB.
     std::uint32_t ShownColour(int x, int y) const;
+    // The whole panel in the current format, row after row (240 x 128
+    // monochrome, 320 x 240 colour, nothing before the first block).
+    std::vector<std::uint32_t> ShownPanel(int *width, int *height) const;
 
 private:
     // Decodes the block at the front of m_waiting; false when it is not

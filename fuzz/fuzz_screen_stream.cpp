@@ -17,31 +17,28 @@ namespace {
 
 void CompareRow(const ScreenImage &image, const ScreenStreamModel &model, int y)
 {
-    for (int x = 0; x < ScreenImage::kRowBytes; ++x) {
-        if (image.Row(y)[x] != model.Byte(y, x)) {
-            std::fprintf(stderr, "row %d, byte %d: decoded %d, expected %d\n", y, x, image.Row(y)[x],
-                         model.Byte(y, x));
-            FuzzSupport::Fail("the decoded image differs from the model");
-        }
+    if (std::memcmp(image.Row(y), model.Row(y), ScreenImage::kRowBytes) != 0) {
+        std::fprintf(stderr, "row %d differs\n", y);
+        FuzzSupport::Fail("the decoded image differs from the model");
     }
 }
 
+// Whole pictures are compared by Qt's own loops: comparisons written here
+// would be traced for the fuzzer pixel by pixel and cost most of its time.
 void ComparePicture(const PanelPicture &picture, const ScreenStreamModel &model)
 {
-    const QSize expected = model.Mode() == 0 ? QSize()
-        : model.Mode() == 1                  ? QSize(PanelPicture::kMonoWidth, PanelPicture::kMonoHeight)
-                                             : QSize(PanelPicture::kColourWidth, PanelPicture::kColourHeight);
-    if (picture.PanelSize() != expected)
+    int width = 0;
+    int height = 0;
+    const std::vector<std::uint32_t> panel = model.ShownPanel(&width, &height);
+    if (picture.PanelSize() != (panel.empty() ? QSize() : QSize(width, height)))
         FuzzSupport::Fail("the panel has the wrong size for its format");
-    for (int y = 0; y < expected.height(); ++y) {
-        for (int x = 0; x < expected.width(); ++x) {
-            if (picture.Picture().pixel(x, y) != model.ShownColour(x, y)) {
-                std::fprintf(stderr, "pixel (%d, %d): shown %08x, expected %08x\n", x, y,
-                             picture.Picture().pixel(x, y), model.ShownColour(x, y));
-                FuzzSupport::Fail("the panel picture differs from the model");
-            }
-        }
-    }
+    if (panel.empty())
+        return;
+    const QImage expected(reinterpret_cast<const uchar *>(panel.data()), width, height, width * 4,
+                          QImage::Format_ARGB32);
+    const QImage shown = picture.Picture().copy(0, 0, width, height).convertToFormat(QImage::Format_ARGB32);
+    if (shown != expected)
+        FuzzSupport::Fail("the panel picture differs from the model");
 }
 
 } // namespace
