@@ -4,11 +4,16 @@
 # from /usr/bin without a display, the menu entries are valid and find their
 # program and icons, every program has its manual page, and the control
 # fields (version, maintainer, description, library dependencies) are there.
+# A folder that is not configured yet becomes a packaging tree: the
+# programs only, no tests or benchmarks.
 #   scripts/package-check.sh [build folder, default build]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_BUILD_TESTS=OFF >/dev/null
+fi
 cmake --build "$build" -j "$(nproc)" >/dev/null
 rm -rf "$build/packages"
 if ! (cd "$build" && cpack -G DEB) >"$build/cpack.log" 2>&1; then

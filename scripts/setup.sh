@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev
   libqt5websockets5-dev libhttp-parser-dev curl
   chromium chromium-driver python3-selenium
+  lld iproute2
 )
 
 missing=()
