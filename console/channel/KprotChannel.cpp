@@ -274,10 +274,21 @@ void CKprotChannel::OnWriteActivated()
 
 void CKprotChannel::OnReadActivated()
 {
-    // Bytes stay readable until they are read, so the notifier rests until
-    // this notification has been delivered.
-    m_readNotifier->setEnabled(false);
-    ScheduleRead();
+    // The notifier fires again and again while bytes wait. It rests while a
+    // blocking operation waits (the notification is held and delivered once
+    // that returns) and while a delivery of this channel is under way and
+    // runs an event loop of its own (a message box, a blocking send): that
+    // delivery reads on when it is entered again, and wakes the notifier
+    // when it ends.
+    if (g_waitDepth > 0 || m_delivering) {
+        m_readNotifier->setEnabled(false);
+        if (g_waitDepth > 0)
+            OnReadable();
+        return;
+    }
+    // Read here, in the notifier's own signal: the socket layer copes with
+    // a listener that closes or deletes the channel meanwhile.
+    DeliverReadNotification();
 }
 
 bool CKprotChannel::WaitFor(const std::function<bool()> &step, int timeoutMs, int pollMs)
@@ -338,9 +349,8 @@ void CKprotChannel::ScheduleRead()
     if (m_readScheduled)
         return;
     m_readScheduled = true;
-    // Posted, never handled inside the notifier's own signal: the listener
-    // may show a message box, whose event loop could close and free the
-    // channel and its notifier.
+    // A notification held back by a blocking operation is delivered from
+    // the event loop, after the operation's caller has carried on.
     QMetaObject::invokeMethod(this, [this] {
         m_readScheduled = false;
         OnReadable();
@@ -355,6 +365,9 @@ void CKprotChannel::OnReadable()
             g_heldChannels.append(this);
         return;
     }
+    // A delivery under way reads everything that waits anyway.
+    if (m_delivering)
+        return;
     DeliverReadNotification();
 }
 
@@ -363,9 +376,34 @@ void CKprotChannel::DeliverReadNotification()
     if (m_fd < 0 || m_readEnded)
         return;
 
-    // One notification takes at most one block. What stays in the socket
-    // keeps it readable, so the next notification follows once this one is
-    // done; a controller faster than the listener is held back by TCP.
+    // The socket is read until it has nothing more, in blocks of at most
+    // kReadBlockSize, each handed to the listener before the next is read:
+    // the listener sees the stream exactly as one block a notification
+    // would bring it, without a trip through the event loop per block. A
+    // block shorter than a whole one means the socket was emptied. After
+    // kReadBlocksPerTurn blocks the other channels get their turn first:
+    // one controller streaming as fast as the network goes cannot hold the
+    // console to itself.
+    QPointer<CKprotChannel> self(this);
+    m_delivering = true;
+    bool more = true;
+    for (int blocks = 0; more && blocks < kReadBlocksPerTurn; ++blocks) {
+        more = ReadBlock(blocks == 0);
+        if (!self)
+            return;
+    }
+    m_delivering = false;
+
+    if (!m_readNotifier)
+        return;
+    if (m_readEnded)
+        m_readNotifier->setEnabled(false);
+    else if (!m_readNotifier->isEnabled())
+        m_readNotifier->setEnabled(true);
+}
+
+bool CKprotChannel::ReadBlock(bool firstOfTurn)
+{
     char block[kReadBlockSize];
     qint64 got = StreamSocket::Receive(m_fd, block, kReadBlockSize);
     if (got == 0 && m_resetSeenAtConnect != 0)
@@ -388,15 +426,19 @@ void CKprotChannel::DeliverReadNotification()
             m_readEnded = true;
             peerGone = true;
             ShowMessage(Text("Errore ricezione canale KPROT"), MessageIcon::Exclamation);
+        } else if (!firstOfTurn) {
+            // The socket was emptied by the blocks before, which the
+            // listener has been offered already.
+            return false;
         }
         got = 0;
     }
     if (!self)
-        return;
+        return false;
     if (peerGone && m_listener) {
         m_listener->OnChannelPeerGone();
         if (!self)
-            return;
+            return false;
     }
 
     m_receiveBuffer.append(block, int(got));
@@ -404,14 +446,6 @@ void CKprotChannel::DeliverReadNotification()
     if (!m_receiveBuffer.isEmpty() && m_listener)
         m_listener->OnChannelData();
     if (!self)
-        return;
-
-    if (!m_readNotifier || m_readEnded)
-        return;
-    // A full block usually leaves more behind: the next notification is
-    // posted at once instead of going round the socket watch again.
-    if (got == kReadBlockSize && StreamSocket::Waiting(m_fd) > 0)
-        ScheduleRead();
-    else
-        m_readNotifier->setEnabled(true);
+        return false;
+    return got == kReadBlockSize && m_fd >= 0 && !m_readEnded;
 }

@@ -36,8 +36,11 @@ public:
     // How long a connect (name lookup included) may wait before it counts
     // as failed.
     static constexpr int kConnectTimeoutMs = 20000;
-    // Most bytes taken from the socket per read notification.
+    // Most bytes taken from the socket in one read, and handed to the
+    // listener at once.
     static constexpr int kReadBlockSize = 2048;
+    // Most reads of one channel before the other channels get their turn.
+    static constexpr int kReadBlocksPerTurn = 32;
     // How long a send may wait for the controller to take its bytes.
     static constexpr int kSendTimeoutMs = 20000;
 
@@ -74,6 +77,9 @@ private:
     // Tells the listener that a send failed for good, after its message.
     void NotifyPeerGone();
     void DeliverReadNotification();
+    // Reads one block, reports what the read means and offers the buffer
+    // to the listener; true when the socket may hold more.
+    bool ReadBlock(bool firstOfTurn);
     bool WaitFor(const std::function<bool()> &step, int timeoutMs, int pollMs = 0);
     static void ReleaseHeldNotifications();
 
@@ -88,6 +94,9 @@ private:
     int m_sendTimeoutMs = kSendTimeoutMs;
     bool m_waiting = false;
     bool m_readScheduled = false;
+    // Inside DeliverReadNotification, also while its listener or message
+    // box runs an event loop.
+    bool m_delivering = false;
     // The controller's shutdown or a read error was reported: nothing more
     // can come, so the socket is no longer watched for reading.
     bool m_readEnded = false;
