@@ -92,7 +92,7 @@ void CBrenlowView::Repaint()
         m_sizedPanel = m_picture.PanelSize();
         m_frame->SizeForPanel(m_sizedPanel * m_zoom);
     }
-    repaint();
+    update();
 }
 
 void CBrenlowView::paintEvent(QPaintEvent *)
