@@ -140,7 +140,7 @@ done
 reader_cpu0=$(cpu "$reader")
 start_ns=$(date +%s%N)
 if [ -n "${FLOOR_PERF:-}" ]; then
-  perf record -q -F 499 -g -p "${consoles[0]}" -o "$FLOOR_PERF" -- sleep "$seconds" >/dev/null 2>&1
+  perf record -q -F "${FLOOR_PERF_HZ:-499}" --call-graph dwarf,16384 -p "${consoles[0]}" -o "$FLOOR_PERF" -- sleep "$seconds" >/dev/null 2>&1
 else
   sleep "$seconds"
 fi

@@ -51,9 +51,15 @@ void DecodeRuns(const quint8 *runs, int length, int y, ScreenImage &image)
 
 } // namespace
 
-ScreenBlockParser::ScreenBlockParser(StatusSink status)
+ScreenBlockParser::ScreenBlockParser(StatusSink status, BlockSink blocks)
     : m_status(std::move(status))
+    , m_blocks(std::move(blocks))
 {
+}
+
+QString ScreenBlockParser::BlockText(int number)
+{
+    return QStringLiteral("blocco linea: %1").arg(number);
 }
 
 void ScreenBlockParser::Status(const QString &text) const
@@ -115,7 +121,10 @@ bool ScreenBlockParser::Parse(QByteArray &buffer, ScreenImage &image)
             return decoded;
         }
 
-        Status(QStringLiteral("blocco linea: %1").arg(number));
+        if (m_blocks)
+            m_blocks(number);
+        else if (m_status)
+            m_status(BlockText(number));
         image.SetFormat(format + 1, kind / 3);
         switch (format) {
         case MonochromeBand:

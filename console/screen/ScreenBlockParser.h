@@ -37,8 +37,15 @@ public:
 
     // Receives the status texts of the screen window ("blocco linea: %d", ...).
     using StatusSink = std::function<void(const QString &)>;
+    // Receives the line or band number of every decoded block, in place of
+    // its "blocco linea: %d" text: a window streaming its panel decodes
+    // hundreds of blocks between two paints and shows only the last text.
+    using BlockSink = std::function<void(int number)>;
 
-    explicit ScreenBlockParser(StatusSink status = {});
+    explicit ScreenBlockParser(StatusSink status = {}, BlockSink blocks = {});
+
+    // The status text of a decoded block.
+    static QString BlockText(int number);
 
     // Decodes every complete block at the front of buffer; returns whether
     // at least one block was decoded.
@@ -52,5 +59,6 @@ private:
     void Reject(QByteArray &buffer, const QString &text) const;
 
     StatusSink m_status;
+    BlockSink m_blocks;
     ScreenBlockObserver *m_observer = nullptr;
 };

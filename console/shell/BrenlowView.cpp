@@ -23,7 +23,8 @@ CBrenlowView::CBrenlowView(CBrenlowDoc *document, CChildFrame *frame)
     , m_document(document)
     , m_frame(frame)
     , m_channel(new CKprotChannel)
-    , m_parser([frame](const QString &text) { frame->SetStatusText(text); })
+    , m_parser([frame](const QString &text) { frame->SetStatusText(text); },
+               [frame](int number) { frame->SetBlockStatus(number); })
 {
     setFocusPolicy(Qt::StrongFocus);
     m_document->AttachView(this);
@@ -81,6 +82,7 @@ void CBrenlowView::OnChannelData()
 void CBrenlowView::Repaint()
 {
     ++m_timedRepaints;
+    m_frame->ShowStatus();
     const int mode = m_image.DisplayMode();
     if (mode == ScreenImage::NothingReceived)
         return;
