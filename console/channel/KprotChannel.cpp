@@ -1,6 +1,7 @@
 #include "KprotChannel.h"
 
 #include "KprotListener.h"
+#include "ReadWatch.h"
 #include "StreamSocket.h"
 #include "UserMessages.h"
 
@@ -243,14 +244,15 @@ void CKprotChannel::Close()
 
 void CKprotChannel::WatchReads()
 {
-    m_readNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
-    connect(m_readNotifier, &QSocketNotifier::activated, this, &CKprotChannel::OnReadActivated);
+    m_readWatch = ReadWatch::Acquire();
+    m_readId = m_readWatch->Add(m_fd, [this] { OnReadActivated(); });
 }
 
 void CKprotChannel::DropSocket(bool abort)
 {
-    delete m_readNotifier;
-    m_readNotifier = nullptr;
+    if (m_readWatch)
+        m_readWatch->Remove(m_readId);
+    m_readWatch = nullptr;
     delete m_writeNotifier;
     m_writeNotifier = nullptr;
     if (m_fd >= 0) {
@@ -274,20 +276,20 @@ void CKprotChannel::OnWriteActivated()
 
 void CKprotChannel::OnReadActivated()
 {
-    // The notifier fires again and again while bytes wait. It rests while a
+    // The watch reports again and again while bytes wait. It rests while a
     // blocking operation waits (the notification is held and delivered once
     // that returns) and while a delivery of this channel is under way and
     // runs an event loop of its own (a message box, a blocking send): that
-    // delivery reads on when it is entered again, and wakes the notifier
+    // delivery reads on when it is entered again, and wakes the watch
     // when it ends.
     if (g_waitDepth > 0 || m_delivering) {
-        m_readNotifier->setEnabled(false);
+        m_readWatch->SetPaused(m_readId, true);
         if (g_waitDepth > 0)
             OnReadable();
         return;
     }
-    // Read here, in the notifier's own signal: the socket layer copes with
-    // a listener that closes or deletes the channel meanwhile.
+    // Read here, at once: the watch copes with a listener that closes or
+    // deletes the channel meanwhile.
     DeliverReadNotification();
 }
 
@@ -394,12 +396,8 @@ void CKprotChannel::DeliverReadNotification()
     }
     m_delivering = false;
 
-    if (!m_readNotifier)
-        return;
-    if (m_readEnded)
-        m_readNotifier->setEnabled(false);
-    else if (!m_readNotifier->isEnabled())
-        m_readNotifier->setEnabled(true);
+    if (m_readWatch)
+        m_readWatch->SetPaused(m_readId, m_readEnded);
 }
 
 bool CKprotChannel::ReadBlock(bool firstOfTurn)

@@ -9,6 +9,7 @@
 class CKprotListener;
 class QEventLoop;
 class QSocketNotifier;
+class ReadWatch;
 
 // Fixed ports of a controller's services.
 constexpr quint16 SCREEN_PORT = 16721;
@@ -24,7 +25,7 @@ constexpr quint16 STATS_PORT = 16737;
 // channel are held back and delivered in order once the call returns, so a
 // listener is never entered while a channel operation waits.
 //
-// The connection is a plain non-blocking socket watched by notifiers on the
+// The connection is a plain non-blocking socket watched on the
 // user-interface thread: the system's own answers tell the controller's
 // orderly shutdown from a reset, and tell how much of a send the kernel took.
 class CKprotChannel : public QObject
@@ -87,7 +88,9 @@ private:
     CKprotListener *m_listener = nullptr;
     QByteArray m_receiveBuffer;
     int m_fd = -1;
-    QSocketNotifier *m_readNotifier = nullptr;
+    // Watches the socket for bytes while the channel reads it.
+    ReadWatch *m_readWatch = nullptr;
+    quint64 m_readId = 0;
     QSocketNotifier *m_writeNotifier = nullptr;
     // The loop of the blocking operation in progress, woken by the socket.
     QEventLoop *m_wake = nullptr;
