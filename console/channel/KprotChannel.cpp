@@ -378,38 +378,32 @@ void CKprotChannel::DeliverReadNotification()
     if (m_fd < 0 || m_readEnded)
         return;
 
-    // The socket is read until it has nothing more, in blocks of at most
-    // kReadBlockSize, each handed to the listener before the next is read:
-    // the listener sees the stream exactly as one block a notification
-    // would bring it, without a trip through the event loop per block. A
-    // block shorter than a whole one means the socket was emptied. After
-    // kReadBlocksPerTurn blocks the other channels get their turn first:
-    // one controller streaming as fast as the network goes cannot hold the
+    // One read takes what the socket holds, up to kReadBlocksPerTurn blocks,
+    // and hands it to the listener in blocks of at most kReadBlockSize, each
+    // one before the next is added: the listener sees the stream exactly as
+    // one block a notification would bring it, without a trip through the
+    // event loop and a system call per block. Whatever stays in the socket
+    // is read at the next turn, after the other channels had theirs: one
+    // controller streaming as fast as the network goes cannot hold the
     // console to itself.
     QPointer<CKprotChannel> self(this);
     m_delivering = true;
-    bool more = true;
-    for (int blocks = 0; more && blocks < kReadBlocksPerTurn; ++blocks) {
-        more = ReadBlock(blocks == 0);
-        if (!self)
-            return;
-    }
+    char turn[kReadBlockSize * kReadBlocksPerTurn];
+    qint64 got = StreamSocket::Receive(m_fd, turn, sizeof turn);
+    if (got == 0 && m_resetSeenAtConnect != 0)
+        got = -m_resetSeenAtConnect;
+    if (!HandOut(self, turn, got))
+        return;
     m_delivering = false;
 
     if (m_readWatch)
         m_readWatch->SetPaused(m_readId, m_readEnded);
 }
 
-bool CKprotChannel::ReadBlock(bool firstOfTurn)
+bool CKprotChannel::HandOut(const QPointer<CKprotChannel> &self, const char *bytes, qint64 got)
 {
-    char block[kReadBlockSize];
-    qint64 got = StreamSocket::Receive(m_fd, block, kReadBlockSize);
-    if (got == 0 && m_resetSeenAtConnect != 0)
-        got = -m_resetSeenAtConnect;
-
     // A message box runs its own event loop, in which the owner may close or
     // even delete this channel; nothing here touches it after that.
-    QPointer<CKprotChannel> self(this);
     bool peerGone = false;
     if (got == 0) {
         // The controller's orderly shutdown: nothing more can come, and it
@@ -424,10 +418,6 @@ bool CKprotChannel::ReadBlock(bool firstOfTurn)
             m_readEnded = true;
             peerGone = true;
             ShowMessage(Text("Errore ricezione canale KPROT"), MessageIcon::Exclamation);
-        } else if (!firstOfTurn) {
-            // The socket was emptied by the blocks before, which the
-            // listener has been offered already.
-            return false;
         }
         got = 0;
     }
@@ -439,11 +429,18 @@ bool CKprotChannel::ReadBlock(bool firstOfTurn)
             return false;
     }
 
-    m_receiveBuffer.append(block, int(got));
-
-    if (!m_receiveBuffer.isEmpty() && m_listener)
-        m_listener->OnChannelData();
-    if (!self)
-        return false;
-    return got == kReadBlockSize && m_fd >= 0 && !m_readEnded;
+    // Nothing new: the bytes waiting in the buffer are offered again.
+    if (got == 0) {
+        if (!m_receiveBuffer.isEmpty() && m_listener)
+            m_listener->OnChannelData();
+        return bool(self);
+    }
+    for (qint64 offset = 0; offset < got && m_fd >= 0; offset += kReadBlockSize) {
+        m_receiveBuffer.append(bytes + offset, int(qMin<qint64>(kReadBlockSize, got - offset)));
+        if (m_listener)
+            m_listener->OnChannelData();
+        if (!self)
+            return false;
+    }
+    return true;
 }

@@ -37,10 +37,10 @@ public:
     // How long a connect (name lookup included) may wait before it counts
     // as failed.
     static constexpr int kConnectTimeoutMs = 20000;
-    // Most bytes taken from the socket in one read, and handed to the
-    // listener at once.
+    // Most bytes handed to the listener at once.
     static constexpr int kReadBlockSize = 2048;
-    // Most reads of one channel before the other channels get their turn.
+    // Most blocks read from one channel in one turn; the rest waits until
+    // the other channels had theirs.
     static constexpr int kReadBlocksPerTurn = 32;
     // How long a send may wait for the controller to take its bytes.
     static constexpr int kSendTimeoutMs = 20000;
@@ -78,9 +78,10 @@ private:
     // Tells the listener that a send failed for good, after its message.
     void NotifyPeerGone();
     void DeliverReadNotification();
-    // Reads one block, reports what the read means and offers the buffer
-    // to the listener; true when the socket may hold more.
-    bool ReadBlock(bool firstOfTurn);
+    // Reports what a read of got bytes (or the negated errno) means and
+    // offers what came to the listener, block by block; false once the
+    // channel is gone.
+    bool HandOut(const QPointer<CKprotChannel> &self, const char *bytes, qint64 got);
     bool WaitFor(const std::function<bool()> &step, int timeoutMs, int pollMs = 0);
     static void ReleaseHeldNotifications();
 
