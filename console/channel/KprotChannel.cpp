@@ -42,6 +42,15 @@ bool LooksNumeric(const QString &host)
     return true;
 }
 
+bool HasControlCharacter(const QString &host)
+{
+    for (const QChar c : host) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 CKprotChannel::CKprotChannel(QObject *parent)
@@ -103,8 +112,10 @@ bool CKprotChannel::Resolve(const QString &host, quint32 *address, int timeoutMs
 {
     if (StreamSocket::ParseDottedAddress(host, address))
         return true;
-    // A mistyped address ("192.168.1") is refused, not guessed at.
-    if (host.isEmpty() || LooksNumeric(host))
+    // A mistyped address ("192.168.1") is refused, not guessed at; so is a
+    // text with a control character: the resolver would stop at a NUL and
+    // connect to whatever stands before it.
+    if (host.isEmpty() || LooksNumeric(host) || HasControlCharacter(host))
         return false;
 
     // The lookup runs beside the user-interface thread; a name server that

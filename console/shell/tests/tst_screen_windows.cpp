@@ -70,6 +70,7 @@ private slots:
     void sameAddressTextIsRefusedOtherSpellingIsNot();
     void channelListOpensEveryReachableController();
     void emptyListLineAsksForTheAddress();
+    void badListLinesAreRefusedAndCountedPastTen();
     void quotedCommandLineFailsWithTheQuotedText();
     void refreshRequestAndStatusTexts();
     void closingTheWindowClosesItsChannel();
@@ -286,6 +287,33 @@ void TestScreenWindows::emptyListLineAsksForTheAddress()
     QCOMPARE(m_app->ScreenWindows().size(), 1);
     QCOMPARE(m_app->ScreenWindows().first()->windowTitle(), QStringLiteral("127.0.0.29"));
     QVERIFY(m_messages->entries.isEmpty());
+}
+
+void TestScreenWindows::badListLinesAreRefusedAndCountedPastTen()
+{
+    // A controller listens at the address before the NUL: a line holding a
+    // NUL is still a bad address, never a connection to its first part.
+    LoopbackServer server(Loopback(36), SCREEN_PORT);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("guasta.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("127.0.0.36\0junk\n", 16));
+    for (int i = 0; i < 14; ++i)
+        file.write("192.168.1\n");
+    file.write("127.0.0.36\n");
+    file.close();
+
+    m_app->OpenChannelList(path);
+    // Fifteen refused lines: ten shown, one message for the other five;
+    // the good line after them still opens.
+    QStringList expected;
+    for (int i = 0; i < 10; ++i)
+        expected << QStringLiteral("Fallita connessione a host KPROT");
+    expected << QStringLiteral("Rifiutate altre 5 righe dell'elenco canali");
+    QCOMPARE(m_messages->texts(), expected);
+    QCOMPARE(m_app->ScreenWindows().size(), 1);
+    QVERIFY(server.waitForClient());
 }
 
 void TestScreenWindows::quotedCommandLineFailsWithTheQuotedText()
