@@ -12,13 +12,16 @@ QStringList SplitChannelListLines(const QByteArray &content)
         const int newline = content.indexOf('\n', start);
         if (newline < 0) {
             // The last line has no line end of its own: nothing to remove.
-            lines << QString::fromLocal8Bit(content.mid(start));
+            lines << QString::fromLocal8Bit(content.constData() + start, content.size() - start);
             break;
         }
         int end = newline;
         if (end > start && content.at(end - 1) == '\r')
             --end;
-        lines << QString::fromLocal8Bit(content.mid(start, end - start));
+        // With its length given, so that a NUL inside the line stays and
+        // the line is refused as the bad address it is, not cut short
+        // into another one.
+        lines << QString::fromLocal8Bit(content.constData() + start, end - start);
         start = newline + 1;
     }
     return lines;

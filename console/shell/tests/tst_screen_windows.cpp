@@ -298,15 +298,15 @@ void TestScreenWindows::badListLinesAreRefusedAndCountedPastTen()
     const QString path = dir.filePath(QStringLiteral("guasta.txt"));
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("127.0.0.36\n");
     file.write(QByteArray("127.0.0.36\0junk\n", 16));
     for (int i = 0; i < 14; ++i)
         file.write("192.168.1\n");
-    file.write("127.0.0.36\n");
     file.close();
 
     m_app->OpenChannelList(path);
-    // Fifteen refused lines: ten shown, one message for the other five;
-    // the good line after them still opens.
+    // The good line opens; fifteen refused lines follow: ten shown, one
+    // message for the other five.
     QStringList expected;
     for (int i = 0; i < 10; ++i)
         expected << QStringLiteral("Fallita connessione a host KPROT");
