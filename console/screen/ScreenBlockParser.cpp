@@ -80,9 +80,13 @@ bool ScreenBlockParser::Parse(QByteArray &buffer, ScreenImage &image)
 {
     bool decoded = false;
     int used = 0; // bytes of the buffer consumed so far in this call
+    int lastDecoded = 0; // number of the last block decoded
 
     const auto finish = [&]() {
         buffer.remove(0, used);
+        // Only the last block's text would be seen.
+        if (decoded && m_blocks)
+            m_blocks(lastDecoded);
         return decoded;
     };
 
@@ -121,9 +125,8 @@ bool ScreenBlockParser::Parse(QByteArray &buffer, ScreenImage &image)
             return decoded;
         }
 
-        if (m_blocks)
-            m_blocks(number);
-        else if (m_status)
+        lastDecoded = number;
+        if (!m_blocks && m_status)
             m_status(BlockText(number));
         image.SetFormat(format + 1, kind / 3);
         switch (format) {

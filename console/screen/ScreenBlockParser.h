@@ -37,9 +37,11 @@ public:
 
     // Receives the status texts of the screen window ("blocco linea: %d", ...).
     using StatusSink = std::function<void(const QString &)>;
-    // Receives the line or band number of every decoded block, in place of
-    // its "blocco linea: %d" text: a window streaming its panel decodes
-    // hundreds of blocks between two paints and shows only the last text.
+    // Receives, once a call, the line or band number of the last block
+    // decoded, in place of the "blocco linea: %d" text of every block: a
+    // window streaming its panel decodes hundreds of blocks between two
+    // paints and shows only the last text. Not called when the call ended
+    // in a rejected block, whose text replaced them.
     using BlockSink = std::function<void(int number)>;
 
     explicit ScreenBlockParser(StatusSink status = {}, BlockSink blocks = {});
