@@ -64,6 +64,7 @@ private slots:
     void cleanup();
 
     void windowStaysHiddenUntilItsFirstImage();
+    void windowsShownTogetherAreUsableAndTheLastIsActive();
     void monochromeFirstSizesForMonochromeAndKeepsThatSize();
     void paintedColoursMatchThePanel();
     void tenBlocksIn200msGiveOneTimedRepaint();
@@ -132,6 +133,26 @@ void TestScreenWindows::windowStaysHiddenUntilItsFirstImage()
     QTRY_VERIFY_WITH_TIMEOUT(frame->isVisible(), 3000);
     QCOMPARE(frame->GetView()->size(), QSize(320, 240));
     QVERIFY(!frame->GetView()->IsDirty());
+}
+
+void TestScreenWindows::windowsShownTogetherAreUsableAndTheLastIsActive()
+{
+    QList<LoopbackServer *> servers;
+    QList<CChildFrame *> frames;
+    for (int host = 37; host <= 39; ++host) {
+        servers << new LoopbackServer(Loopback(host), SCREEN_PORT);
+        frames << open(QStringLiteral("127.0.0.%1").arg(host));
+        QVERIFY(frames.last() && servers.last()->waitForClient());
+    }
+    // All three images come before one timed repaint shows the windows.
+    for (LoopbackServer *server : qAsConst(servers))
+        server->send(RawLine(0, 0x1C));
+    for (CChildFrame *frame : qAsConst(frames))
+        QTRY_VERIFY_WITH_TIMEOUT(frame->isVisible(), 3000);
+    for (CChildFrame *frame : qAsConst(frames))
+        QVERIFY(frame->isEnabled());
+    QCOMPARE(m_app->GetMainFrame()->MdiArea()->activeSubWindow(), frames.last());
+    qDeleteAll(servers);
 }
 
 void TestScreenWindows::monochromeFirstSizesForMonochromeAndKeepsThatSize()
