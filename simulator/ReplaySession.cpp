@@ -74,6 +74,16 @@ bool ReplaySession::ReadAhead()
     return m_haveNext;
 }
 
+qint64 ReplaySession::DueMicros(qint64 recordMicros) const
+{
+    // A record stamped very late, or replayed slowly, lies past what the
+    // clock can count: it is held at a moment that never comes, short of
+    // the counter's end so that the arithmetic on it stays in range.
+    constexpr double kNever = 9.0e18;
+    const double due = double(m_passStartMicros) + double(recordMicros) / m_speed;
+    return due >= kNever ? qint64(kNever) : qint64(due);
+}
+
 void ReplaySession::ScheduleNext()
 {
     if (m_finished || !m_haveNext || m_socket->state() != QAbstractSocket::ConnectedState)
@@ -81,7 +91,7 @@ void ReplaySession::ScheduleNext()
     // A console that does not keep up gets the rest when its socket drains.
     if (m_socket->bytesToWrite() >= kHighWater)
         return;
-    const qint64 due = m_passStartMicros + qint64(double(m_next.micros) / m_speed);
+    const qint64 due = DueMicros(m_next.micros);
     const qint64 now = m_clock.nsecsElapsed() / 1000;
     m_timer.start(int(qBound<qint64>(0, (due - now + 999) / 1000, 24LL * 3600 * 1000)));
 }
@@ -95,7 +105,7 @@ void ReplaySession::SendDue()
     int writes = 0;
     // Every record whose moment has come goes out in this pass.
     while (m_haveNext && m_socket->bytesToWrite() < kHighWater
-           && m_passStartMicros + qint64(double(m_next.micros) / m_speed) <= now) {
+           && DueMicros(m_next.micros) <= now) {
         m_socket->write(m_next.bytes);
         sent += m_next.bytes.size();
         ++writes;

@@ -41,6 +41,8 @@ signals:
     void Finished();
 
 private:
+    // The moment of the session's clock a record is due, in microseconds.
+    qint64 DueMicros(qint64 recordMicros) const;
     void ScheduleNext();
     void SendDue();
     bool ReadAhead();

@@ -1,6 +1,7 @@
 // Prints how many bytes a second the channel delivers to its listener from
 // a simulated controller streaming raw colour lines, beside the loopback
-// limit of a plain TCP connection measured in the same run.
+// limit of a plain TCP connection measured in the same run, and the share
+// of a processor core the console's side (this process) used meanwhile.
 //
 // Usage: bench_channel [path/to/ctrlsim] [seconds]
 #include "KprotChannel.h"
@@ -13,6 +14,7 @@
 #include <QTimer>
 
 #include <arpa/inet.h>
+#include <ctime>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <thread>
@@ -21,6 +23,13 @@
 namespace {
 
 QTextStream out(stdout);
+
+double ProcessorSeconds()
+{
+    timespec used{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used);
+    return double(used.tv_sec) + double(used.tv_nsec) / 1e9;
+}
 
 class CountingListener : public CKprotListener
 {
@@ -117,8 +126,11 @@ int main(int argc, char *argv[])
     QElapsedTimer timer;
     QTimer::singleShot(int(seconds * 1000), &application, &QCoreApplication::quit);
     timer.start();
+    const double processorBefore = ProcessorSeconds();
     QCoreApplication::exec();
-    const double channelRate = double(listener.bytes) / (double(timer.nsecsElapsed()) / 1e9);
+    const double wallSeconds = double(timer.nsecsElapsed()) / 1e9;
+    const double consoleShare = (ProcessorSeconds() - processorBefore) / wallSeconds;
+    const double channelRate = double(listener.bytes) / wallSeconds;
     channel.Close();
     controller.kill();
     controller.waitForFinished(2000);
@@ -130,5 +142,6 @@ int main(int argc, char *argv[])
                .arg(listener.notifications ? listener.bytes / listener.notifications : 0);
     out << QStringLiteral("plain loopback TCP limit:          %1 MB/s\n").arg(limit / 1048576.0, 0, 'f', 1);
     out << QStringLiteral("ratio:                             %1\n").arg(channelRate / limit, 0, 'f', 3);
+    out << QStringLiteral("console cpu: %1 % of a core\n").arg(consoleShare * 100.0, 0, 'f', 0);
     return 0;
 }

@@ -13,14 +13,22 @@
 # controllers, runs beside the plain one on the same controllers over the
 # same seconds; the difference of the two shares is the overview's own cost.
 #
+# Beside the consoles, a minimal reader (floor_reader: epoll, every socket
+# read until it would block, nothing decoded) holds a connection of its own
+# to every controller over the same seconds; its share is the bound, and
+# "console/bound" the console's share divided by it.
+#
 # The measurement starts only when every controller listens, the consoles
-# hold a connection to each of them and the first images have been shown.
-# The processor share is each console process's own processor time
-# (utime + stime from /proc) over the measured window, so other load on the
-# machine does not count; wake-ups are its context switches in that window.
+# and the reader hold a connection to each of them and each console has
+# shown every screen window with its first image (its "SHOWN" line, which
+# also gives the processor time the console took to get there). The
+# processor share is each process's own processor time (utime + stime from
+# /proc) over the measured window, so other load on the machine does not
+# count; wake-ups are its context switches in that window.
 #
 # FLOOR_CONSOLE names another console program to measure (default: the
-# one built here). The consoles run offscreen unless FLOOR_QPA names another
+# console's start-up as built here, bench/floor_console); it must print the
+# same "SHOWN" line. The consoles run offscreen unless FLOOR_QPA names another
 # platform, e.g.
 #   xvfb-run -a -s "-screen 0 1280x1024x24" env FLOOR_QPA=xcb floor_run.sh 256 15
 # FLOOR_PERF=file records a profile of the (first) console over the window.
@@ -56,7 +64,7 @@ if [ "$(ulimit -n)" != unlimited ] && [ "$(ulimit -n)" -lt "$want_files" ]; then
 fi
 
 bin=build/bin
-console_bin=${FLOOR_CONSOLE:-$bin/Brenlow}
+console_bin=${FLOOR_CONSOLE:-build/bench/floor_console}
 work=$(mktemp -d)
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"; }
@@ -87,7 +95,8 @@ done
 connections() {
   ss -Htn state established "( dport = :$screen_port )" 2>/dev/null | wc -l
 }
-all_connected() { [ "$(connections)" -ge $((count * ${#consoles[@]})) ]; }
+# Each console and the minimal reader hold one connection a controller.
+all_connected() { [ "$(connections)" -ge $((count * (${#consoles[@]} + 1))) ]; }
 
 start_console() { # output file, program and arguments...
   local out=$1
@@ -105,11 +114,22 @@ start_console "$work/console.out" "$console_bin" "$work/canali.txt"
 if [ "$overview" = 1 ]; then
   start_console "$work/console-overview.out" build/bench/floor_console --overview "$work/canali.txt"
 fi
+build/bench/floor_reader "$work/canali.txt" "$screen_port" >"$work/reader.out" 2>&1 &
+reader=$!
+pids+=("$reader")
 wait_for "every connection (has $(connections))" 1200 all_connected
-sleep 3 # the first timed repaint shows every window with its first image
+wait_for "the minimal reader" 600 grep -q '^READY' "$work/reader.out"
+opened=()
+for i in "${!consoles[@]}"; do
+  out=$work/console.out
+  [ "$i" = 0 ] || out=$work/console-overview.out
+  wait_for "every screen window shown" 3000 grep -q '^SHOWN' "$out"
+  opened+=("$(sed -n 's/^SHOWN \([0-9]*\) windows, \([0-9.]*\) s.*/\2 s of processor for \1 windows/p' "$out")")
+done
 
-ticks=$(getconf CLK_TCK)
-cpu() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+# Processor time in nanoseconds, summed over the process's threads: the
+# reader's share is a few tenths of a per cent, too little for clock ticks.
+cpu() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{n += $1} END {printf "%.0f\n", n}'; }
 switches() { awk '/ctxt_switches/ {n += $2} END {print n}' "/proc/$1/status"; }
 start_cpu=()
 start_sw=()
@@ -117,9 +137,10 @@ for c in "${consoles[@]}"; do
   start_cpu+=("$(cpu "$c")")
   start_sw+=("$(switches "$c")")
 done
+reader_cpu0=$(cpu "$reader")
 start_ns=$(date +%s%N)
 if [ -n "${FLOOR_PERF:-}" ]; then
-  perf record -q -F 499 -g -p "${consoles[0]}" -o "$FLOOR_PERF" -- sleep "$seconds" >/dev/null 2>&1
+  perf record -q -F "${FLOOR_PERF_HZ:-499}" --call-graph dwarf,16384 -p "${consoles[0]}" -o "$FLOOR_PERF" -- sleep "$seconds" >/dev/null 2>&1
 else
   sleep "$seconds"
 fi
@@ -129,6 +150,7 @@ for c in "${consoles[@]}"; do
   end_cpu+=("$(cpu "$c")")
   end_sw+=("$(switches "$c")")
 done
+reader_cpu1=$(cpu "$reader")
 end_ns=$(date +%s%N)
 held=$(connections)
 
@@ -139,16 +161,22 @@ labels=("console" "console with the overview open")
 shares=()
 for i in "${!consoles[@]}"; do
   c=${consoles[$i]}
-  share=$(awk -v c0="${start_cpu[$i]}" -v c1="${end_cpu[$i]}" -v t="$ticks" -v e="$elapsed" \
-    'BEGIN {print (c1 - c0) / t / e * 100}')
+  share=$(awk -v c0="${start_cpu[$i]}" -v c1="${end_cpu[$i]}" -v e="$elapsed" \
+    'BEGIN {print (c1 - c0) / 1e9 / e * 100}')
   shares+=("$share")
   wakeups=$(awk -v s0="${start_sw[$i]}" -v s1="${end_sw[$i]}" -v e="$elapsed" 'BEGIN {print (s1 - s0) / e}')
   rss=$(awk '/VmRSS/ {print $2}' "/proc/$c/status")
   hwm=$(awk '/VmHWM/ {print $2}' "/proc/$c/status")
-  printf '%s CPU share: %.2f %% of one core (own utime+stime)\n' "${labels[$i]}" "$share"
+  printf '%s CPU share: %.2f %% of one core (own processor time)\n' "${labels[$i]}" "$share"
   printf '%s wake-ups: %.1f a second (context switches)\n' "${labels[$i]}" "$wakeups"
   printf '%s resident memory: %d KiB (peak %d KiB)\n' "${labels[$i]}" "$rss" "$hwm"
+  printf '%s opening: %s, until every window was shown\n' "${labels[$i]}" "${opened[$i]}"
 done
+bound=$(awk -v c0="$reader_cpu0" -v c1="$reader_cpu1" -v e="$elapsed" \
+  'BEGIN {print (c1 - c0) / 1e9 / e * 100}')
+printf 'minimal reader CPU share: %.2f %% of one core\n' "$bound"
+printf 'console/bound: %s\n' "$(awk -v a="${shares[0]}" -v b="$bound" \
+  'BEGIN {if (b > 0) printf "%.2f", a / b; else print "n/a (the reader used no measurable time)"}')"
 if [ "$overview" = 1 ]; then
   printf 'overview share: %.2f %% of one core\n' \
     "$(awk -v a="${shares[0]}" -v b="${shares[1]}" 'BEGIN {print b - a}')"

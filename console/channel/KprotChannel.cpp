@@ -1,6 +1,7 @@
 #include "KprotChannel.h"
 
 #include "KprotListener.h"
+#include "ReadWatch.h"
 #include "StreamSocket.h"
 #include "UserMessages.h"
 
@@ -40,6 +41,15 @@ bool LooksNumeric(const QString &host)
             return false;
     }
     return true;
+}
+
+bool HasControlCharacter(const QString &host)
+{
+    for (const QChar c : host) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -108,8 +118,10 @@ bool CKprotChannel::Resolve(const QString &host, quint32 *address, int timeoutMs
 {
     if (StreamSocket::ParseDottedAddress(host, address))
         return true;
-    // A mistyped address ("192.168.1") is refused, not guessed at.
-    if (host.isEmpty() || LooksNumeric(host))
+    // A mistyped address ("192.168.1") is refused, not guessed at; so is a
+    // text with a control character: the resolver would stop at a NUL and
+    // connect to whatever stands before it.
+    if (host.isEmpty() || LooksNumeric(host) || HasControlCharacter(host))
         return false;
 
     // The lookup runs beside the user-interface thread; a name server that
@@ -249,14 +261,15 @@ void CKprotChannel::Close()
 
 void CKprotChannel::WatchReads()
 {
-    m_readNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Read, this);
-    connect(m_readNotifier, &QSocketNotifier::activated, this, &CKprotChannel::OnReadActivated);
+    m_readWatch = ReadWatch::Acquire();
+    m_readId = m_readWatch->Add(m_fd, [this] { OnReadActivated(); });
 }
 
 void CKprotChannel::DropSocket(bool abort)
 {
-    delete m_readNotifier;
-    m_readNotifier = nullptr;
+    if (m_readWatch)
+        m_readWatch->Remove(m_readId);
+    m_readWatch = nullptr;
     delete m_writeNotifier;
     m_writeNotifier = nullptr;
     if (m_fd >= 0) {
@@ -280,10 +293,21 @@ void CKprotChannel::OnWriteActivated()
 
 void CKprotChannel::OnReadActivated()
 {
-    // Bytes stay readable until they are read, so the notifier rests until
-    // this notification has been delivered.
-    m_readNotifier->setEnabled(false);
-    ScheduleRead();
+    // The watch reports again and again while bytes wait. It rests while a
+    // blocking operation waits (the notification is held and delivered once
+    // that returns) and while a delivery of this channel is under way and
+    // runs an event loop of its own (a message box, a blocking send): that
+    // delivery reads on when it is entered again, and wakes the watch
+    // when it ends.
+    if (g_waitDepth > 0 || m_delivering) {
+        m_readWatch->SetPaused(m_readId, true);
+        if (g_waitDepth > 0)
+            OnReadable();
+        return;
+    }
+    // Read here, at once: the watch copes with a listener that closes or
+    // deletes the channel meanwhile.
+    DeliverReadNotification();
 }
 
 bool CKprotChannel::WaitFor(const std::function<bool()> &step, int timeoutMs, int pollMs)
@@ -347,9 +371,8 @@ void CKprotChannel::ScheduleRead()
     if (m_readScheduled)
         return;
     m_readScheduled = true;
-    // Posted, never handled inside the notifier's own signal: the listener
-    // may show a message box, whose event loop could close and free the
-    // channel and its notifier.
+    // A notification held back by a blocking operation is delivered from
+    // the event loop, after the operation's caller has carried on.
     QMetaObject::invokeMethod(this, [this] {
         m_readScheduled = false;
         OnReadable();
@@ -364,6 +387,9 @@ void CKprotChannel::OnReadable()
             g_heldChannels.append(this);
         return;
     }
+    // A delivery under way reads everything that waits anyway.
+    if (m_delivering)
+        return;
     DeliverReadNotification();
 }
 
@@ -372,17 +398,32 @@ void CKprotChannel::DeliverReadNotification()
     if (m_fd < 0 || m_readEnded)
         return;
 
-    // One notification takes at most one block. What stays in the socket
-    // keeps it readable, so the next notification follows once this one is
-    // done; a controller faster than the listener is held back by TCP.
-    char block[kReadBlockSize];
-    qint64 got = StreamSocket::Receive(m_fd, block, kReadBlockSize);
+    // One read takes what the socket holds, up to kReadBlocksPerTurn blocks,
+    // and hands it to the listener in blocks of at most kReadBlockSize, each
+    // one before the next is added: the listener sees the stream exactly as
+    // one block a notification would bring it, without a trip through the
+    // event loop and a system call per block. Whatever stays in the socket
+    // is read at the next turn, after the other channels had theirs: one
+    // controller streaming as fast as the network goes cannot hold the
+    // console to itself.
+    QPointer<CKprotChannel> self(this);
+    m_delivering = true;
+    char turn[kReadBlockSize * kReadBlocksPerTurn];
+    qint64 got = StreamSocket::Receive(m_fd, turn, sizeof turn);
     if (got == 0 && m_resetSeenAtConnect != 0)
         got = -m_resetSeenAtConnect;
+    if (!HandOut(self, turn, got))
+        return;
+    m_delivering = false;
 
+    if (m_readWatch)
+        m_readWatch->SetPaused(m_readId, m_readEnded);
+}
+
+bool CKprotChannel::HandOut(const QPointer<CKprotChannel> &self, const char *bytes, qint64 got)
+{
     // A message box runs its own event loop, in which the owner may close or
     // even delete this channel; nothing here touches it after that.
-    QPointer<CKprotChannel> self(this);
     bool peerGone = false;
     if (got == 0) {
         // The controller's orderly shutdown: nothing more can come, and it
@@ -401,26 +442,25 @@ void CKprotChannel::DeliverReadNotification()
         got = 0;
     }
     if (!self)
-        return;
+        return false;
     if (peerGone && m_listener) {
         m_listener->OnChannelPeerGone();
         if (!self)
-            return;
+            return false;
     }
 
-    m_receiveBuffer.append(block, int(got));
-
-    if (!m_receiveBuffer.isEmpty() && m_listener)
-        m_listener->OnChannelData();
-    if (!self)
-        return;
-
-    if (!m_readNotifier || m_readEnded)
-        return;
-    // A full block usually leaves more behind: the next notification is
-    // posted at once instead of going round the socket watch again.
-    if (got == kReadBlockSize && StreamSocket::Waiting(m_fd) > 0)
-        ScheduleRead();
-    else
-        m_readNotifier->setEnabled(true);
+    // Nothing new: the bytes waiting in the buffer are offered again.
+    if (got == 0) {
+        if (!m_receiveBuffer.isEmpty() && m_listener)
+            m_listener->OnChannelData();
+        return bool(self);
+    }
+    for (qint64 offset = 0; offset < got && m_fd >= 0; offset += kReadBlockSize) {
+        m_receiveBuffer.append(bytes + offset, int(qMin<qint64>(kReadBlockSize, got - offset)));
+        if (m_listener)
+            m_listener->OnChannelData();
+        if (!self)
+            return false;
+    }
+    return true;
 }

@@ -9,6 +9,7 @@
 class CKprotListener;
 class QEventLoop;
 class QSocketNotifier;
+class ReadWatch;
 
 // Fixed ports of a controller's services.
 constexpr quint16 SCREEN_PORT = 16721;
@@ -24,7 +25,7 @@ constexpr quint16 STATS_PORT = 16737;
 // channel are held back and delivered in order once the call returns, so a
 // listener is never entered while a channel operation waits.
 //
-// The connection is a plain non-blocking socket watched by notifiers on the
+// The connection is a plain non-blocking socket watched on the
 // user-interface thread: the system's own answers tell the controller's
 // orderly shutdown from a reset, and tell how much of a send the kernel took.
 class CKprotChannel : public QObject
@@ -36,8 +37,11 @@ public:
     // How long a connect (name lookup included) may wait before it counts
     // as failed.
     static constexpr int kConnectTimeoutMs = 20000;
-    // Most bytes taken from the socket per read notification.
+    // Most bytes handed to the listener at once.
     static constexpr int kReadBlockSize = 2048;
+    // Most blocks read from one channel in one turn; the rest waits until
+    // the other channels had theirs.
+    static constexpr int kReadBlocksPerTurn = 32;
     // How long a send may wait for the controller to take its bytes.
     static constexpr int kSendTimeoutMs = 20000;
 
@@ -81,6 +85,10 @@ private:
     // Tells the listener that a send failed for good, after its message.
     void NotifyPeerGone();
     void DeliverReadNotification();
+    // Reports what a read of got bytes (or the negated errno) means and
+    // offers what came to the listener, block by block; false once the
+    // channel is gone.
+    bool HandOut(const QPointer<CKprotChannel> &self, const char *bytes, qint64 got);
     bool WaitFor(const std::function<bool()> &step, int timeoutMs, int pollMs = 0);
     static void ReleaseHeldNotifications();
 
@@ -88,13 +96,18 @@ private:
     CKprotListener *m_listener = nullptr;
     QByteArray m_receiveBuffer;
     int m_fd = -1;
-    QSocketNotifier *m_readNotifier = nullptr;
+    // Watches the socket for bytes while the channel reads it.
+    ReadWatch *m_readWatch = nullptr;
+    quint64 m_readId = 0;
     QSocketNotifier *m_writeNotifier = nullptr;
     // The loop of the blocking operation in progress, woken by the socket.
     QEventLoop *m_wake = nullptr;
     int m_sendTimeoutMs = kSendTimeoutMs;
     bool m_waiting = false;
     bool m_readScheduled = false;
+    // Inside DeliverReadNotification, also while its listener or message
+    // box runs an event loop.
+    bool m_delivering = false;
     // The controller's shutdown or a read error was reported: nothing more
     // can come, so the socket is no longer watched for reading.
     bool m_readEnded = false;

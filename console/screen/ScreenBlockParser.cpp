@@ -51,9 +51,15 @@ void DecodeRuns(const quint8 *runs, int length, int y, ScreenImage &image)
 
 } // namespace
 
-ScreenBlockParser::ScreenBlockParser(StatusSink status)
+ScreenBlockParser::ScreenBlockParser(StatusSink status, BlockSink blocks)
     : m_status(std::move(status))
+    , m_blocks(std::move(blocks))
 {
+}
+
+QString ScreenBlockParser::BlockText(int number)
+{
+    return QStringLiteral("blocco linea: %1").arg(number);
 }
 
 void ScreenBlockParser::Status(const QString &text) const
@@ -74,9 +80,13 @@ bool ScreenBlockParser::Parse(QByteArray &buffer, ScreenImage &image)
 {
     bool decoded = false;
     int used = 0; // bytes of the buffer consumed so far in this call
+    int lastDecoded = 0; // number of the last block decoded
 
     const auto finish = [&]() {
         buffer.remove(0, used);
+        // Only the last block's text would be seen.
+        if (decoded && m_blocks)
+            m_blocks(lastDecoded);
         return decoded;
     };
 
@@ -115,7 +125,9 @@ bool ScreenBlockParser::Parse(QByteArray &buffer, ScreenImage &image)
             return decoded;
         }
 
-        Status(QStringLiteral("blocco linea: %1").arg(number));
+        lastDecoded = number;
+        if (!m_blocks && m_status)
+            m_status(BlockText(number));
         image.SetFormat(format + 1, kind / 3);
         switch (format) {
         case MonochromeBand:

@@ -37,8 +37,17 @@ public:
 
     // Receives the status texts of the screen window ("blocco linea: %d", ...).
     using StatusSink = std::function<void(const QString &)>;
+    // Receives, once a call, the line or band number of the last block
+    // decoded, in place of the "blocco linea: %d" text of every block: a
+    // window streaming its panel decodes hundreds of blocks between two
+    // paints and shows only the last text. Not called when the call ended
+    // in a rejected block, whose text replaced them.
+    using BlockSink = std::function<void(int number)>;
 
-    explicit ScreenBlockParser(StatusSink status = {});
+    explicit ScreenBlockParser(StatusSink status = {}, BlockSink blocks = {});
+
+    // The status text of a decoded block.
+    static QString BlockText(int number);
 
     // Decodes every complete block at the front of buffer; returns whether
     // at least one block was decoded.
@@ -52,5 +61,6 @@ private:
     void Reject(QByteArray &buffer, const QString &text) const;
 
     StatusSink m_status;
+    BlockSink m_blocks;
     ScreenBlockObserver *m_observer = nullptr;
 };

@@ -154,9 +154,9 @@ void CBrenlowApp::OpenChannelList(const QString &path)
     }
     const QStringList lines = SplitChannelListLines(file.readAll());
     file.close();
-    // Every line is tried; each failure has shown its own message.
-    for (const QString &line : lines)
-        OpenScreenWindow(line);
+    // Every line is tried; each failure has shown its own message, up to
+    // a count.
+    OpenChannelListLines(lines, [this](const QString &line) { return OpenScreenWindow(line) != nullptr; });
 }
 
 void CBrenlowApp::OnFileNew()

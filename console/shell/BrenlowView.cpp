@@ -25,7 +25,8 @@ CBrenlowView::CBrenlowView(CBrenlowDoc *document, CChildFrame *frame)
     , m_document(document)
     , m_frame(frame)
     , m_channel(new CKprotChannel)
-    , m_parser([frame](const QString &text) { frame->SetStatusText(text); })
+    , m_parser([frame](const QString &text) { frame->SetStatusText(text); },
+               [frame](int number) { frame->SetBlockStatus(number); })
     , m_firstImageWait(new QTimer(this))
 {
     m_firstImageWait->setSingleShot(true);
@@ -109,6 +110,7 @@ void CBrenlowView::OnChannelData()
 void CBrenlowView::Repaint()
 {
     ++m_timedRepaints;
+    m_frame->ShowStatus();
     const int mode = m_image.DisplayMode();
     if (mode == ScreenImage::NothingReceived)
         return;
@@ -120,7 +122,7 @@ void CBrenlowView::Repaint()
         m_sizedPanel = m_picture.PanelSize();
         m_frame->SizeForPanel(m_sizedPanel * m_zoom);
     }
-    repaint();
+    update();
 }
 
 void CBrenlowView::paintEvent(QPaintEvent *)

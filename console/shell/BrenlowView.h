@@ -42,6 +42,11 @@ public:
     // The timed repaint: sizes and shows the window on its first image.
     void Repaint();
     int TimedRepaintCount() const { return m_timedRepaints; }
+    // True while the next timed repaint will size and show the window.
+    bool ShowsOnNextRepaint() const
+    {
+        return m_resizePending && m_image.DisplayMode() != ScreenImage::NothingReceived;
+    }
 
     void OnChannelData() override;
     // A window that never showed an image cannot be seen or closed by the

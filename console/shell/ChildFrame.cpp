@@ -64,6 +64,16 @@ void CChildFrame::SetStatusText(const QString &text)
     m_statusPane->SetText(text);
 }
 
+void CChildFrame::SetBlockStatus(int number)
+{
+    m_statusPane->SetBlockLine(number);
+}
+
+void CChildFrame::ShowStatus()
+{
+    m_statusPane->ShowLatest();
+}
+
 QString CChildFrame::StatusText() const
 {
     return m_statusPane->Text();

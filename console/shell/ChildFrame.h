@@ -26,6 +26,10 @@ public:
 
     // The block texts: kept at once, drawn at the status bar's next paint.
     void SetStatusText(const QString &text);
+    // The text of a decoded block, kept as its number and drawn at the
+    // next ShowStatus (the timed repaint).
+    void SetBlockStatus(int number);
+    void ShowStatus();
     QString StatusText() const;
     StatusPane *GetStatusPane() const { return m_statusPane; }
 

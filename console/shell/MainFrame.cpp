@@ -290,12 +290,28 @@ void CMainFrame::ArmRefreshTimer()
 void CMainFrame::OnRefreshTimer()
 {
     const auto frames = ScreenWindows();
+    // Showing a screen window activates it, and every activation passes over
+    // all the other windows: with hundreds of controllers opened at once,
+    // that made showing them cost the square of their number. The windows
+    // shown for the first time in this round are shown without activation,
+    // all but the last, which becomes the active one as before.
+    CChildFrame *lastShown = nullptr;
+    for (CChildFrame *frame : frames) {
+        if (frame->GetView()->IsDirty() && frame->GetView()->ShowsOnNextRepaint())
+            lastShown = frame;
+    }
     for (CChildFrame *frame : frames) {
         CBrenlowView *view = frame->GetView();
-        if (view->IsDirty()) {
-            view->ClearDirty();
-            view->Repaint();
-        }
+        if (!view->IsDirty())
+            continue;
+        view->ClearDirty();
+        const bool quietShow = frame != lastShown && view->ShowsOnNextRepaint();
+        // A disabled window is not activated when shown.
+        if (quietShow)
+            frame->setEnabled(false);
+        view->Repaint();
+        if (quietShow)
+            frame->setEnabled(true);
     }
     m_refreshTimer.stop();
     emit ScreensRefreshed();

@@ -17,6 +17,7 @@ private slots:
     void splitBlockDecodesOnlyWhenComplete();
     void twoAndAHalfBlocksDecodeTwoAndKeepTheHalf();
     void invalidKindEmptiesBufferBehindDecodedBlocks();
+    void blockSinkGetsTheLastNumberUnlessARejectionFollowed();
     void bandAndLineLimits_data();
     void bandAndLineLimits();
     void kindCarriesFormatAndKeyboardLayout();
@@ -101,6 +102,22 @@ void TestScreenParser::invalidKindEmptiesBufferBehindDecodedBlocks()
 
     QVERIFY(!parse(QByteArray(1, char(0xFF)) + RawLine(3, 0x66)));
     QVERIFY(m_buffer.isEmpty());
+}
+
+void TestScreenParser::blockSinkGetsTheLastNumberUnlessARejectionFollowed()
+{
+    // The status a window shows is the text of whatever came last.
+    QStringList texts;
+    ScreenBlockParser parser([&texts](const QString &text) { texts << text; },
+                             [&texts](int number) { texts << ScreenBlockParser::BlockText(number); });
+    QByteArray buffer = RawLine(4, 1) + RawLine(9, 2) + RawLine(6, 3);
+    QVERIFY(parser.Parse(buffer, *m_image));
+    QCOMPARE(texts, QStringList{QStringLiteral("blocco linea: 6")});
+
+    texts.clear();
+    buffer = RawLine(5, 1) + RawLine(240, 2);
+    QVERIFY(parser.Parse(buffer, *m_image));
+    QCOMPARE(texts, QStringList{QStringLiteral("ERRORE linea: 240")});
 }
 
 void TestScreenParser::bandAndLineLimits_data()

@@ -65,12 +65,14 @@ private slots:
 
     void windowStaysHiddenUntilItsFirstImage();
     void stalledFirstBlockShowsTheWindowAfterItsWait();
+    void windowsShownTogetherAreUsableAndTheLastIsActive();
     void monochromeFirstSizesForMonochromeAndKeepsThatSize();
     void paintedColoursMatchThePanel();
     void tenBlocksIn200msGiveOneTimedRepaint();
     void sameAddressTextIsRefusedOtherSpellingIsNot();
     void channelListOpensEveryReachableController();
     void emptyListLineAsksForTheAddress();
+    void badListLinesAreRefusedAndCountedPastTen();
     void quotedCommandLineFailsWithTheQuotedText();
     void refreshRequestAndStatusTexts();
     void closingTheWindowClosesItsChannel();
@@ -150,6 +152,26 @@ void TestScreenWindows::stalledFirstBlockShowsTheWindowAfterItsWait()
     QTRY_VERIFY(m_app->ScreenWindows().isEmpty());
     QVERIFY(open(QStringLiteral("127.0.21.50")));
     QVERIFY(m_messages->entries.isEmpty());
+}
+
+void TestScreenWindows::windowsShownTogetherAreUsableAndTheLastIsActive()
+{
+    QList<LoopbackServer *> servers;
+    QList<CChildFrame *> frames;
+    for (int host = 37; host <= 39; ++host) {
+        servers << new LoopbackServer(Loopback(host), SCREEN_PORT);
+        frames << open(QStringLiteral("127.0.0.%1").arg(host));
+        QVERIFY(frames.last() && servers.last()->waitForClient());
+    }
+    // All three images come before one timed repaint shows the windows.
+    for (LoopbackServer *server : qAsConst(servers))
+        server->send(RawLine(0, 0x1C));
+    for (CChildFrame *frame : qAsConst(frames))
+        QTRY_VERIFY_WITH_TIMEOUT(frame->isVisible(), 3000);
+    for (CChildFrame *frame : qAsConst(frames))
+        QVERIFY(frame->isEnabled());
+    QCOMPARE(m_app->GetMainFrame()->MdiArea()->activeSubWindow(), frames.last());
+    qDeleteAll(servers);
 }
 
 void TestScreenWindows::monochromeFirstSizesForMonochromeAndKeepsThatSize()
@@ -305,6 +327,33 @@ void TestScreenWindows::emptyListLineAsksForTheAddress()
     QCOMPARE(m_app->ScreenWindows().size(), 1);
     QCOMPARE(m_app->ScreenWindows().first()->windowTitle(), QStringLiteral("127.0.0.29"));
     QVERIFY(m_messages->entries.isEmpty());
+}
+
+void TestScreenWindows::badListLinesAreRefusedAndCountedPastTen()
+{
+    // A controller listens at the address before the NUL: a line holding a
+    // NUL is still a bad address, never a connection to its first part.
+    LoopbackServer server(Loopback(36), SCREEN_PORT);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("guasta.txt"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("127.0.0.36\n");
+    file.write(QByteArray("127.0.0.36\0junk\n", 16));
+    for (int i = 0; i < 14; ++i)
+        file.write("192.168.1\n");
+    file.close();
+
+    m_app->OpenChannelList(path);
+    // The good line opens; fifteen refused lines follow: ten shown, one
+    // message for the other five.
+    QStringList expected;
+    for (int i = 0; i < 10; ++i)
+        expected << QStringLiteral("Fallita connessione a host KPROT");
+    expected << QStringLiteral("Rifiutate altre 5 righe dell'elenco canali");
+    QCOMPARE(m_messages->texts(), expected);
+    QCOMPARE(m_app->ScreenWindows().size(), 1);
+    QVERIFY(server.waitForClient());
 }
 
 void TestScreenWindows::quotedCommandLineFailsWithTheQuotedText()

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <limits>
 #include <memory>
 
 using namespace SnapTest;
@@ -100,6 +101,7 @@ private slots:
     void replayGivesSameBytesAndPicture();
     void replayKeepsRecordedTiming_data();
     void replayKeepsRecordedTiming();
+    void recordAtTheEndOfTimeNeverComes();
     void replayLoopsAndServesTheOtherServices();
     void damagedRecordingsAreRefused_data();
     void damagedRecordingsAreRefused();
@@ -196,6 +198,26 @@ void TestSnapshotReplay::replayKeepsRecordedTiming()
     }, 10000));
     QCOMPARE(received, QByteArray("firstsecond"));
     QVERIFY2(secondAt >= earliestMs && secondAt <= latestMs, qPrintable(QString::number(secondAt)));
+}
+
+void TestSnapshotReplay::recordAtTheEndOfTimeNeverComes()
+{
+    // Its moment would overflow the clock's count at speed 1; computed
+    // unchecked it came out in the past and went at once.
+    const QString recording = m_dir.filePath(QStringLiteral("late.rec"));
+    QVERIFY(WriteRecording(recording, {{0, "first"}, {std::numeric_limits<qint64>::max(), "last"}}));
+    Controller replay;
+    QVERIFY(replay.Start({QStringLiteral("--address"), Host(77), QStringLiteral("--replay"), recording,
+                          QStringLiteral("--quiet")}));
+    QTcpSocket console;
+    console.connectToHost(Host(77), 16721);
+    QVERIFY(console.waitForConnected(5000));
+    QByteArray received;
+    QVERIFY(QTest::qWaitFor([&] { return (received += console.readAll()).contains("first"); }, 5000));
+    QTest::qWait(500);
+    received += console.readAll();
+    QCOMPARE(received, QByteArray("first"));
+    QCOMPARE(console.state(), QAbstractSocket::ConnectedState);
 }
 
 void TestSnapshotReplay::replayLoopsAndServesTheOtherServices()
