@@ -4,6 +4,7 @@
 #include "PlayerLog.h"
 
 #include <QFileInfo>
+#include <QMetaEnum>
 
 namespace {
 
@@ -24,6 +25,12 @@ const char *StateName(Phonon::State state)
         return "error";
     }
     return "unknown";
+}
+
+template <typename Enum>
+const char *Name(Enum value)
+{
+    return QMetaEnum::fromType<Enum>().valueToKey(int(value));
 }
 
 } // namespace
@@ -187,7 +194,9 @@ void PlaybackSequence::endVideo(End end, const QString &message)
     m_nudge.stop();
     m_deadline.stop();
     m_video.phase = Phase::Ended;
-    qCDebug(lcPlayer) << "video" << m_video.number << m_video.file << "ends:" << end << message;
+    qCDebug(lcPlayer).noquote() << QStringLiteral("video %1 ends: %2 %3")
+                                       .arg(m_video.number)
+                                       .arg(QLatin1String(Name(end)), message);
     const int number = m_video.number;
     QMetaObject::invokeMethod(this, [this, number, end, message] {
             if (m_video.number == number)
@@ -198,7 +207,7 @@ void PlaybackSequence::endVideo(End end, const QString &message)
 void PlaybackSequence::logStep(const char *event, Phase before) const
 {
     if (before == m_video.phase)
-        qCDebug(lcPlayer) << "video" << m_video.number << event << "- stays" << m_video.phase;
+        qCDebug(lcPlayer, "video %d %s: stays %s", m_video.number, event, Name(before));
     else
-        qCDebug(lcPlayer) << "video" << m_video.number << event << ":" << before << "->" << m_video.phase;
+        qCDebug(lcPlayer, "video %d %s: %s -> %s", m_video.number, event, Name(before), Name(m_video.phase));
 }
