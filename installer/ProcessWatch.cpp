@@ -117,7 +117,7 @@ bool isProcessRunning(const QString &name, const ProcessSource &source)
             continue;
         if (!source.readCommandLine(pid, args) || args.isEmpty()) {
             qCDebug(lcSetupWatch) << "process" << pid << "named" << shortName
-                                  << "may be the setup, but its arguments cannot be read: passed over";
+                                  << "may be the setup, but has no arguments to read (ended, or another user's): passed over";
             continue;
         }
         if (processBaseName(shortName, args) == wanted) {
