@@ -2,6 +2,8 @@
 
 #include <QLoggingCategory>
 
+#include <algorithm>
+
 namespace {
 
 QStringList g_categories;
@@ -19,25 +21,19 @@ void Handle(QtMsgType type, const QMessageLogContext &context, const QString &me
 
 } // namespace
 
-LogCapture::LogCapture(const QStringList &categories)
+LogCapture::LogCapture(const QStringList &categories, bool enabled)
 {
     g_categories = categories;
     g_lines.clear();
     g_previous = qInstallMessageHandler(&Handle);
+    if (enabled)
+        QLoggingCategory::setFilterRules(categories.join(QStringLiteral(".debug=true\n")) + QStringLiteral(".debug=true"));
 }
 
 LogCapture::~LogCapture()
 {
     qInstallMessageHandler(g_previous);
     QLoggingCategory::setFilterRules(QString());
-}
-
-void LogCapture::setEnabled(bool enabled)
-{
-    QStringList rules;
-    for (const QString &category : qAsConst(g_categories))
-        rules << category + QStringLiteral(".debug=true");
-    QLoggingCategory::setFilterRules(enabled ? rules.join(QLatin1Char('\n')) : QString());
 }
 
 QStringList LogCapture::lines() const
@@ -47,12 +43,7 @@ QStringList LogCapture::lines() const
 
 int LogCapture::count(const QStringList &parts) const
 {
-    int found = 0;
-    for (const QString &line : qAsConst(g_lines)) {
-        bool all = true;
-        for (const QString &part : parts)
-            all = all && line.contains(part);
-        found += all ? 1 : 0;
-    }
-    return found;
+    return int(std::count_if(g_lines.begin(), g_lines.end(), [&parts](const QString &line) {
+        return std::all_of(parts.begin(), parts.end(), [&line](const QString &part) { return line.contains(part); });
+    }));
 }

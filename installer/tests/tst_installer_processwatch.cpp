@@ -320,8 +320,7 @@ void TestProcessWatch::renamedAndDisguisedProcessesAreNotTheSetup()
 
 void TestProcessWatch::scanTellsWhatItDecided()
 {
-    LogCapture capture({QStringLiteral("quorvel.installer.watch")});
-    capture.setEnabled(true);
+    const LogCapture capture({QStringLiteral("quorvel.installer.watch")});
     FakeProcessSource table;
     table.addVanished(5, true);
     table.add(8, "setup.sh", {}); // another user's, arguments unreadable

@@ -170,8 +170,7 @@ void TestPlaybackSequence::randomReportsEndEachVideoOnce()
 
 void TestPlaybackSequence::everyTransitionIsLogged()
 {
-    LogCapture capture({QStringLiteral("quorvel.player")});
-    capture.setEnabled(true);
+    const LogCapture capture({QStringLiteral("quorvel.player")});
     FakePlayback backend;
     PlaybackSequence sequence(backend, {600000, 600000, 600000});
     sequence.start(m_video);
