@@ -2,8 +2,6 @@
 
 #include <QLoggingCategory>
 
-#include <algorithm>
-
 namespace {
 
 QStringList g_categories;
@@ -36,14 +34,10 @@ LogCapture::~LogCapture()
     QLoggingCategory::setFilterRules(QString());
 }
 
-QStringList LogCapture::lines() const
+QStringList LogCapture::lines(const QStringList &parts) const
 {
-    return g_lines;
-}
-
-int LogCapture::count(const QStringList &parts) const
-{
-    return int(std::count_if(g_lines.begin(), g_lines.end(), [&parts](const QString &line) {
-        return std::all_of(parts.begin(), parts.end(), [&line](const QString &part) { return line.contains(part); });
-    }));
+    QStringList found = g_lines;
+    for (const QString &part : parts)
+        found = found.filter(part);
+    return found;
 }
