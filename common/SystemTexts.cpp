@@ -16,3 +16,17 @@ bool installItalianSystemTexts(QCoreApplication *application)
     }
     return QCoreApplication::installTranslator(translator);
 }
+
+QLocale::Language installProgramTexts(QCoreApplication *application, const QString &program,
+                                      const QLocale &locale)
+{
+    const QString folder = QStringLiteral(":/translations");
+    auto *translator = new QTranslator(application);
+    if (!translator->load(locale, program, QStringLiteral("_"), folder)
+        && !translator->load(program + QStringLiteral("_en"), folder)) {
+        delete translator;
+        return QLocale::AnyLanguage;
+    }
+    QCoreApplication::installTranslator(translator);
+    return QLocale(translator->language()).language();
+}

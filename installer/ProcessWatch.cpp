@@ -2,6 +2,7 @@
 
 #include "ProcessSource.h"
 #include "ScriptInterpreters.h"
+#include "WatchLog.h"
 
 #include <QFile>
 
@@ -75,12 +76,15 @@ QByteArray processRunName(const QByteArray &executablePath, const QByteArray &sh
 bool isProcessRunning(const QString &name, const ProcessSource &source)
 {
     const QByteArray wanted = QFile::encodeName(name);
-    if (wanted.isEmpty())
+    if (wanted.isEmpty()) {
+        qCDebug(lcSetupWatch) << "no setup name to look for: nothing counts as the setup";
         return false;
+    }
     QByteArray executable;
     QByteArray shortName;
     QByteArray args;
     const auto pids = source.processIds();
+    int unreadable = 0;
     for (const qint64 pid : pids) {
         if (pid <= 0)
             continue;
@@ -89,26 +93,40 @@ bool isProcessRunning(const QString &name, const ProcessSource &source)
             // is an interpreter that may run the setup script.
             const QByteArray program = fileNameOf(executable);
             if (!isScriptInterpreter(program)) {
-                if (program == wanted)
+                if (program == wanted) {
+                    qCDebug(lcSetupWatch) << "setup" << name << "runs as process" << pid << "program" << executable;
                     return true;
+                }
                 continue;
             }
-            if (source.readCommandLine(pid, args) && processRunName(executable, {}, args) == wanted)
+            if (source.readCommandLine(pid, args) && processRunName(executable, {}, args) == wanted) {
+                qCDebug(lcSetupWatch) << "setup" << name << "runs as process" << pid << "a script of" << executable;
                 return true;
+            }
             continue;
         }
         // The program file of another user's process cannot be read; its
         // short name stands in for it.
-        if (!source.readShortName(pid, shortName) || shortName.isEmpty())
+        if (!source.readShortName(pid, shortName) || shortName.isEmpty()) {
+            ++unreadable;
             continue;
+        }
         const bool interpreter = isScriptInterpreter(shortName);
         if (!interpreter
             && (shortName.size() < kShortNameLimit ? shortName != wanted : !wanted.startsWith(shortName)))
             continue;
-        if (!source.readCommandLine(pid, args) || args.isEmpty())
+        if (!source.readCommandLine(pid, args) || args.isEmpty()) {
+            qCDebug(lcSetupWatch) << "process" << pid << "named" << shortName
+                                  << "may be the setup, but has no arguments to read (ended, or another user's): passed over";
             continue;
-        if (processBaseName(shortName, args) == wanted)
+        }
+        if (processBaseName(shortName, args) == wanted) {
+            qCDebug(lcSetupWatch) << "setup" << name << "runs as process" << pid << "of another user, named"
+                                  << shortName;
             return true;
+        }
     }
+    qCDebug(lcSetupWatch) << "no process runs" << name << "among" << pids.size() << "processes;" << unreadable
+                          << "could not be read";
     return false;
 }

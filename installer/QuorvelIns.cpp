@@ -6,6 +6,7 @@
 #include "ProcessWatch.h"
 #include "SetupCommand.h"
 #include "TextFiles.h"
+#include "WatchLog.h"
 #include "ui_QuorvelIns.h"
 
 #include <QDir>
@@ -112,20 +113,25 @@ void QuorvelIns::onChangeOption(QListWidgetItem *pOptCurrent, QListWidgetItem *p
         m_ui->stackedWidget->setCurrentIndex(row);
         return;
     }
+    qCDebug(lcSetupWatch) << "Exit chosen;" << (m_setupRunning ? "the setup runs: asking first" : "nothing runs");
     if (m_setupRunning) {
         const QString text = tr("Attenzione: il processo installazione è attivo !\n"
                                 "Uscendo l'intallazione potrebbe terminare in modo non corretto!\n"
                                 "Vuoi abbandonare comunque l'installazione ?");
-        if (m_messageBoxes->askWarning(tr("Quorvel Install"), text) == QMessageBox::No)
+        if (m_messageBoxes->askWarning(tr("Quorvel Install"), text) == QMessageBox::No) {
+            qCDebug(lcSetupWatch) << "the user stays";
             return;
+        }
     }
     done(QDialog::Rejected);
 }
 
 void QuorvelIns::onButStartSetupClicked()
 {
-    if (m_setupRunning)
+    if (m_setupRunning) {
+        qCDebug(lcSetupWatch) << "Start ignored: the setup still runs";
         return;
+    }
     m_setupRunning = true;
     m_ui->pbarSetup->setValue(m_ui->pbarSetup->minimum());
 
@@ -134,12 +140,14 @@ void QuorvelIns::onButStartSetupClicked()
         // Nothing runs, so nothing is watched: the user is told which
         // command failed instead of seeing a bar that never moves.
         m_setupRunning = false;
+        qCDebug(lcSetupWatch) << "setup command" << m_settings.setupName << "did not start";
         const QString text = m_settings.setupName.trimmed().isEmpty()
             ? tr("QuorvelIns.ini non indica il programma di installazione (SETUPNAME).")
             : tr("Impossibile avviare il programma di installazione:\n%1").arg(m_settings.setupName);
         m_messageBoxes->showError(tr("Quorvel Install"), text);
         return;
     }
+    qCDebug(lcSetupWatch) << "setup command" << m_settings.setupName << "started; watching for" << m_watchedName;
     m_progressTimer.start(kProgressPeriodMs);
 }
 
@@ -153,4 +161,6 @@ void QuorvelIns::onProgressTimeout()
     const int value = bar->value();
     bar->setValue(value >= bar->maximum() ? bar->minimum() : value + 1);
     m_setupRunning = isProcessRunning(m_watchedName, *m_processSource);
+    if (!m_setupRunning)
+        qCDebug(lcSetupWatch) << "the setup has ended: the bar rests at its start";
 }

@@ -1,9 +1,9 @@
 #include "InstallerFolder.h"
+#include "InstallerTexts.h"
 #include "ModalMessageBox.h"
 #include "ProgramEntry.h"
 #include "ProgramVersions.h"
 #include "QuorvelIns.h"
-#include "SystemTexts.h"
 
 #include <QApplication>
 #include <QDir>
@@ -30,8 +30,7 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QLatin1String(ProgramVersions::kInstaller));
-    // The one question the installer asks is in Italian; its buttons too.
-    installItalianSystemTexts(&app);
+    installInstallerTexts(&app);
     // Without its files the installer can only show blank pages and a
     // Start that does nothing: it says where it looked and ends.
     const QString working = QDir::currentPath();

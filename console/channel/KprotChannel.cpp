@@ -1,5 +1,6 @@
 #include "KprotChannel.h"
 
+#include "ChannelLog.h"
 #include "KprotListener.h"
 #include "ReadWatch.h"
 #include "StreamSocket.h"
@@ -82,8 +83,10 @@ void CKprotChannel::Open(const QString &host, CKprotListener *listener, quint16 
     m_readEnded = false;
     m_resetSeenAtConnect = 0;
 
+    qCDebug(lcChannel) << "connecting to" << host << "port" << port;
     const int fd = StreamSocket::Create();
     if (fd < 0) {
+        qCDebug(lcChannel) << "no socket for" << host << "errno" << errno;
         ShowMessage(Text("Fallita creazione canale KPROT"), MessageIcon::Error);
         return;
     }
@@ -100,16 +103,20 @@ void CKprotChannel::Open(const QString &host, CKprotListener *listener, quint16 
     bool connected = Resolve(host, &address, kConnectTimeoutMs);
     if (!self)
         return;
+    if (!connected)
+        qCDebug(lcChannel) << host << "is no address and no name that resolves to one";
     if (connected)
         connected = Connect(address, port, int(qMax<qint64>(1, kConnectTimeoutMs - clock.elapsed())));
     if (!self)
         return;
 
     if (!connected) {
+        qCDebug(lcChannel) << "connect to" << host << "port" << port << "failed after" << clock.elapsed() << "ms";
         DropSocket(false);
         ShowMessage(Text("Fallita connessione a host KPROT"), MessageIcon::Error);
         return;
     }
+    qCDebug(lcChannel) << "connected to" << host << "port" << port << "in" << clock.elapsed() << "ms";
     m_host = host;
     WatchReads();
 }
@@ -182,11 +189,14 @@ void CKprotChannel::SendBytes(const char *data, int length)
     // the same connection would interleave bytes, so it fails instead. A
     // connection dropped after an earlier failure sends nothing more.
     if (m_waiting) {
+        qCDebug(lcChannel) << "send of" << length << "bytes to" << m_host
+                          << "refused: an earlier operation on this channel still waits";
         ShowMessage(failure, MessageIcon::Exclamation);
         return;
     }
     QPointer<CKprotChannel> self(this);
     if (m_fd < 0) {
+        qCDebug(lcChannel) << "send of" << length << "bytes to" << m_host << "refused: the connection was dropped";
         ShowMessage(failure, MessageIcon::Exclamation);
         if (self)
             NotifyPeerGone();
@@ -230,8 +240,15 @@ void CKprotChannel::SendBytes(const char *data, int length)
     };
 
     const bool finished = WaitFor(step, m_sendTimeoutMs, confirm ? kAcknowledgePollMs : 0);
-    if (!self || (finished && !failed))
+    if (!self)
         return;
+    if (finished && !failed) {
+        qCDebug(lcChannel) << "sent" << length << "bytes to" << m_host;
+        return;
+    }
+    qCDebug(lcChannel) << "send to" << m_host << "failed:" << written << "of" << length << "bytes taken,"
+                      << (finished ? "connection lost" : "time limit reached")
+                      << (written > 0 ? "- connection reset" : "- connection closed");
 
     // What the kernel still holds of this send must never reach the
     // controller after the failure is reported: the connection is reset,
@@ -255,6 +272,7 @@ void CKprotChannel::Close()
 {
     if (!IsOpen())
         return;
+    qCDebug(lcChannel) << "closing the connection to" << m_host;
     DropSocket(false);
     m_host.clear();
 }
@@ -273,8 +291,10 @@ void CKprotChannel::DropSocket(bool abort)
     delete m_writeNotifier;
     m_writeNotifier = nullptr;
     if (m_fd >= 0) {
-        if (abort)
+        if (abort) {
+            qCDebug(lcChannel) << "resetting the connection to" << m_host;
             StreamSocket::Abort(m_fd);
+        }
         else
             StreamSocket::Close(m_fd);
     }
@@ -412,6 +432,8 @@ void CKprotChannel::DeliverReadNotification()
     qint64 got = StreamSocket::Receive(m_fd, turn, sizeof turn);
     if (got == 0 && m_resetSeenAtConnect != 0)
         got = -m_resetSeenAtConnect;
+    qCDebug(lcChannel) << "read from" << m_host << "gave" << got
+                       << (got > 0 ? "bytes" : got == 0 ? "(orderly shutdown)" : "(errno, negated)");
     if (!HandOut(self, turn, got))
         return;
     m_delivering = false;

@@ -1,5 +1,6 @@
 #include "KeyEventFilter.h"
 
+#include "KeysLog.h"
 #include "LocalKeys.h"
 #include "PcKeyMapping.h"
 #include "WaitInputHold.h"
@@ -164,6 +165,7 @@ bool CKeyEventFilter::eventFilter(QObject *watched, QEvent *event)
         OnKeyRelease(*static_cast<QKeyEvent *>(event));
         break;
     case QEvent::ApplicationDeactivate:
+        qCDebug(lcKeys) << "console left: every held PC key counts as let go";
         ReleaseAllKeys();
         break;
     case QEvent::ApplicationStateChange:
@@ -239,12 +241,18 @@ void CKeyEventFilter::OnKeyPress(const QKeyEvent &event, QObject *receiver)
         }
         return;
     }
-    if (repeat || !forKeypads)
+    if (repeat)
         return;
+    if (!forKeypads) {
+        LogWithheldPress(event, key, receiver);
+        return;
+    }
     if (m_heldCount == kMaxHeldKeys)
         DropReleasedKeys();
-    if (m_heldCount == kMaxHeldKeys)
+    if (m_heldCount == kMaxHeldKeys) {
+        qCDebug(lcKeys) << "PC key" << key << "left out:" << kMaxHeldKeys << "keys are held already";
         return;
+    }
     m_held[m_heldCount++] = {scanCode, key, false, false, -1};
     m_pressedSinceTake[key] = true;
 }
@@ -285,7 +293,21 @@ void CKeyEventFilter::LoseWindowNavigationKeys()
 {
     for (int i = 0; i < m_heldCount; ++i) {
         const int key = m_held[i].virtualKey;
-        if (key == VK_TAB || key == VK_F6 || key == VK_F4)
+        if ((key == VK_TAB || key == VK_F6 || key == VK_F4) && !m_held[i].lost) {
             m_held[i].lost = true;
+            qCDebug(lcKeys) << "PC key" << key << "let go: with Ctrl it switches screen windows";
+        }
     }
+}
+
+void CKeyEventFilter::LogWithheldPress(const QKeyEvent &event, int virtualKey, QObject *receiver)
+{
+    if (!lcKeys().isDebugEnabled() || m_lastWithheld == &event)
+        return;
+    m_lastWithheld = &event;
+    const char *why = IsWindowNavigation(event)
+        ? "Ctrl with Tab, F6 or F4 switches screen windows"
+        : "a menu, a dialog, a text field or a window that keeps its keys takes it";
+    qCDebug(lcKeys) << "PC key" << virtualKey << "not for the keypads:" << why << "- went to"
+                    << (receiver ? receiver->metaObject()->className() : "nothing");
 }

@@ -93,6 +93,8 @@ private:
     int FindHeld(quint32 scanCode, int virtualKey) const;
     void LoseWindowNavigationKeys();
     void DropReleasedKeys();
+    // One line for a press left out, however many widgets it travels through.
+    void LogWithheldPress(const QKeyEvent &event, int virtualKey, QObject *receiver);
 
     // A key pressed for the keypads, by the scan code it was pressed with
     // (0 when the event came without one); two physical keys may hold the
@@ -119,4 +121,5 @@ private:
     int m_heldCount = 0;
     bool m_pressedSinceTake[kVirtualKeyCount] = {};
     ulong m_releaseTime[kTimedScanCodes] = {};
+    const QKeyEvent *m_lastWithheld = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "KeyBitmaps.h"
 #include "KeyLedger.h"
 #include "KeyMessage.h"
+#include "KeysLog.h"
 #include "KprotChannel.h"
 
 #include <QApplication>
@@ -184,7 +185,11 @@ void CKeyboardDlg::PlaceKeyboard()
 
 bool CKeyboardDlg::PollKeys()
 {
-    return m_channel && m_model.RunPass();
+    if (!m_channel) {
+        qCDebug(lcKeys) << "keypad" << windowTitle() << "follows no screen window: its keys are not read";
+        return false;
+    }
+    return m_model.RunPass();
 }
 
 bool CKeyboardDlg::IsKeyPushed(int key) const
@@ -232,8 +237,10 @@ void CKeyboardDlg::SendKeyMessage(quint8 flags, quint8 code)
         m_ledger->Send(m_channel, flags, code);
         return;
     }
-    if (!m_channel)
+    if (!m_channel) {
+        qCDebug(lcKeys) << "key message" << flags << code << "not sent: the keypad follows no screen window";
         return;
+    }
     const char message[kKeyMessageSize] = {char(flags), char(code)};
     m_channel->SendBytes(message, kKeyMessageSize);
 }

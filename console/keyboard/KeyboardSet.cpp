@@ -2,6 +2,7 @@
 
 #include "KeyEventFilter.h"
 #include "KeyboardDlg.h"
+#include "KeysLog.h"
 #include "KprotChannel.h"
 
 #include <QApplication>
@@ -68,6 +69,7 @@ void CKeyboardSet::DestroyKeyboards()
 {
     if (!KeyboardsExist())
         return;
+    qCDebug(lcKeys) << "keypads switched off";
     StopFollowingKeyboard();
     if (qApp)
         qApp->removeEventFilter(this);
@@ -103,8 +105,11 @@ void CKeyboardSet::ShowKeyboard(int layout, CKprotChannel *channel)
     // Typing into another controller, or with another keypad, starts with
     // every key up.
     const CKeyboardDlg *shown = m_keyboards[layout];
-    if (!shown->isVisible() || shown->GetChannel() != channel)
+    if (!shown->isVisible() || shown->GetChannel() != channel) {
+        qCDebug(lcKeys) << "keypad" << layout << "shown for" << (channel ? channel->GetHost() : QString())
+                        << "- keys down elsewhere are let go";
         StopFollowingKeyboard();
+    }
     for (int other = 0; other < kKeyboardLayoutCount; ++other) {
         if (other == layout)
             continue;
@@ -155,10 +160,11 @@ void CKeyboardSet::ReleaseChannel(CKprotChannel *channel)
     m_ledger->ReleaseChannel(channel);
 }
 
-void CKeyboardSet::PostStopFollowing()
+void CKeyboardSet::PostStopFollowing(const char *why)
 {
     if (m_stopPosted)
         return;
+    qCDebug(lcKeys) << "typing into the controllers stops:" << why;
     m_stopPosted = true;
     QMetaObject::invokeMethod(this, [this] {
         m_stopPosted = false;
@@ -210,17 +216,17 @@ bool CKeyboardSet::eventFilter(QObject *watched, QEvent *event)
         // or a dialog became the active one.
         if (watched->isWidgetType() && static_cast<QWidget *>(watched)->isWindow()
             && watched != m_mainFrame && !IsKeypad(watched))
-            PostStopFollowing();
+            PostStopFollowing("another window of the console became active");
         ScheduleIdleSteps();
         break;
     case QEvent::ApplicationDeactivate:
-        PostStopFollowing();
+        PostStopFollowing("the console lost activation");
         ScheduleIdleSteps();
         break;
     case QEvent::ApplicationStateChange:
         if (static_cast<QApplicationStateChangeEvent *>(event)->applicationState()
             != Qt::ApplicationActive)
-            PostStopFollowing();
+            PostStopFollowing("the console is no longer active");
         ScheduleIdleSteps();
         break;
     case QEvent::WindowDeactivate:
@@ -236,7 +242,7 @@ bool CKeyboardSet::eventFilter(QObject *watched, QEvent *event)
             // keyboard (tooltips do not).
             if (event->type() == QEvent::Show
                 && (window->windowType() == Qt::Popup || window->isModal()))
-                PostStopFollowing();
+                PostStopFollowing("a menu, popup or modal dialog takes the keyboard");
             ScheduleIdleSteps();
         }
         break;
@@ -257,14 +263,18 @@ void CKeyboardSet::RunIdleSteps()
         return;
     m_inIdleSteps = true;
 
-    if (!m_screenWindows())
+    if (!m_screenWindows() && KeyboardsExist()) {
+        qCDebug(lcKeys) << "no screen window is left";
         DestroyKeyboards();
+    }
     if (KeyboardsExist()) {
         bool anyVisible = false;
         for (CKeyboardDlg *keyboard : m_keyboards)
             anyVisible = anyVisible || keyboard->isVisible();
-        if (!anyVisible)
+        if (!anyVisible) {
+            qCDebug(lcKeys) << "no keypad is shown";
             DestroyKeyboards();
+        }
     }
     // A pass may end in a destruction (from a message box's event loop), so
     // each keypad is looked up again.

@@ -121,7 +121,7 @@ private:
     bool IsKeypad(const QObject *object) const;
     // Asks for StopFollowingKeyboard at the next turn of the event loop, also
     // inside the event loop of the menu or box that is opening.
-    void PostStopFollowing();
+    void PostStopFollowing(const char *why);
 
     std::unique_ptr<CKeyLedger> m_ledger;
     bool m_stopPosted = false;

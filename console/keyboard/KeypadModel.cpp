@@ -2,6 +2,7 @@
 
 #include "KeyMessage.h"
 #include "KeyStateSource.h"
+#include "KeysLog.h"
 #include "VirtualKeys.h"
 
 #include <algorithm>
@@ -104,7 +105,7 @@ bool CKeypadModel::MirrorPcKeys()
             quint8 &mirrored = m_keyMirrored[size_t(target.index)];
             // A key held over is pressed again when a new press came.
             if (m_keys->WasPressedSinceTake(target.virtualKey))
-                m_heldOver[size_t(target.index)] = 0;
+                EndHoldOver(target.index, "pressed anew");
             // A tap whose press and release both came since the last pass
             // still counts as down for this one; its break follows.
             if (m_keys->TakeKeyHeldOrPressed(target.virtualKey)) {
@@ -140,7 +141,7 @@ bool CKeypadModel::MirrorPcKeys()
         case MirrorTarget::Space: {
             quint8 &mirrored = m_keyMirrored[size_t(target.index)];
             if (m_keys->WasPressedSinceTake(target.virtualKey))
-                m_heldOver[size_t(target.index)] = 0;
+                EndHoldOver(target.index, "pressed anew");
             if (m_keys->TakeKeyHeldOrPressed(target.virtualKey)) {
                 // The space bar also pushes the focused button; with the
                 // focus on SPACE it pushes SPACE itself, not RETURN.
@@ -180,9 +181,18 @@ void CKeypadModel::EndHoldOvers()
 {
     // A held-over key counts again once it has been seen up.
     for (int key = 0; key < m_keyCount; ++key) {
-        if (m_heldOver[size_t(key)] && !IsKeyPressedNow(key))
-            m_heldOver[size_t(key)] = 0;
+        if (!IsKeyPressedNow(key))
+            EndHoldOver(key, "seen up");
     }
+}
+
+void CKeypadModel::EndHoldOver(int key, const char *why)
+{
+    quint8 &heldOver = m_heldOver[size_t(key)];
+    if (!heldOver)
+        return;
+    heldOver = 0;
+    qCDebug(lcKeys) << "key" << m_layout.keys[key].name << "counts again:" << why;
 }
 
 void CKeypadModel::LetGoOfKeys()
@@ -208,6 +218,20 @@ void CKeypadModel::LetGoOfKeys()
         if (target.kind == MirrorTarget::Latch)
             m_keys->TakeKeyHeldOrPressed(target.virtualKey);
     }
+    LogHeldOver();
+}
+
+void CKeypadModel::LogHeldOver() const
+{
+    if (!lcKeys().isDebugEnabled())
+        return;
+    QStringList names;
+    for (int key = 0; key < m_keyCount; ++key) {
+        if (m_heldOver[size_t(key)])
+            names << QString::fromLatin1(m_layout.keys[key].name);
+    }
+    if (!names.isEmpty())
+        qCDebug(lcKeys).noquote() << "held over, not sent until let go and pressed again:" << names.join(QLatin1Char(' '));
 }
 
 bool CKeypadModel::IsLatchActive(int latch) const

@@ -85,6 +85,8 @@ private:
     void ResolveMirrorList();
     bool IsKeyPressedNow(int key) const;
     void EndHoldOvers();
+    void EndHoldOver(int key, const char *why);
+    void LogHeldOver() const;
     bool LatchSent(int latch, int key) const { return m_latchSent[size_t(latch * m_keyCount + key)]; }
     void SetLatchSent(int latch, int key, bool sent) { m_latchSent[size_t(latch * m_keyCount + key)] = sent; }
     quint8 CodeUnderLatch(int latch, int key) const;

@@ -1,6 +1,7 @@
 // Recognising the setup in the process table: the name each process runs
 // under, the scan over a table that changes under it, and the real /proc.
 #include "FakeProcessSource.h"
+#include "LogCapture.h"
 #include "ProcFsProcessSource.h"
 #include "ProcessWatch.h"
 
@@ -44,6 +45,7 @@ private slots:
     void procTreeIsListedAndRead();
     void runningProgramsAndScriptsAreRecognised();
     void renamedAndDisguisedProcessesAreNotTheSetup();
+    void scanTellsWhatItDecided();
 };
 
 void TestProcessWatch::baseNameFromShortNameAndArguments_data()
@@ -314,6 +316,22 @@ void TestProcessWatch::renamedAndDisguisedProcessesAreNotTheSetup()
         QVERIFY(process->waitForFinished());
     }
     QTRY_VERIFY(!isProcessRunning(longSetup, system));
+}
+
+void TestProcessWatch::scanTellsWhatItDecided()
+{
+    const LogCapture capture({QStringLiteral("quorvel.installer.watch")});
+    FakeProcessSource table;
+    table.addVanished(5, true);
+    table.add(8, "setup.sh", {}); // another user's, arguments unreadable
+    QVERIFY(!isProcessRunning(QStringLiteral("setup.sh"), table));
+    table.add(9, "python3", args({"python3", "./setup.sh"}), "/usr/bin/python3");
+    QVERIFY(isProcessRunning(QStringLiteral("setup.sh"), table));
+
+    QCOMPARE(capture.lines({QStringLiteral("process 8"), QStringLiteral("no arguments to read")}).size(), 2);
+    QCOMPARE(capture.lines({QStringLiteral("no process runs"), QStringLiteral("among 2 processes; 1 could not")}).size(), 1);
+    QCOMPARE(capture.lines({QStringLiteral("runs as process 9 a script of"), QStringLiteral("/usr/bin/python3")}).size(), 1);
+    QCOMPARE(capture.lines().size(), 4);
 }
 
 QTEST_GUILESS_MAIN(TestProcessWatch)

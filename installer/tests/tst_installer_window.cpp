@@ -1,6 +1,7 @@
 // The installer window against a setup script written by the test: pages,
 // option list, the setup run with its bar, and leaving with Exit.
 #include "FakeProcessSource.h"
+#include "InstallerTexts.h"
 #include "ProcFsProcessSource.h"
 #include "ProcessWatch.h"
 #include "QuorvelIns.h"
@@ -72,6 +73,8 @@ private slots:
     void pagePicturesComeOnlyFromTheInstallerFolder();
     void iniAsPeopleWriteItStartsTheSetup_data();
     void iniAsPeopleWriteItStartsTheSetup();
+    // Last: the catalogues it installs stay for the rest of the run.
+    void textsFollowThePcLanguage();
 
 private:
     QString setupName() const;
@@ -515,6 +518,23 @@ void TestInstallerWindow::iniAsPeopleWriteItStartsTheSetup()
         QCOMPARE(boxes.errors.size(), 1);
         QVERIFY2(boxes.errors.first().text.contains(error), qPrintable(boxes.errors.first().text));
         QVERIFY(!window.isSetupRunning());
+    }
+}
+
+void TestInstallerWindow::textsFollowThePcLanguage()
+{
+    // English where the installer has no catalogue; the catalogue installed
+    // last answers first.
+    for (const QString &language : {QStringLiteral("de_DE"), QStringLiteral("it_IT")}) {
+        const bool italian = language == QLatin1String("it_IT");
+        QLocale::setDefault(QLocale(language));
+        installInstallerTexts(qApp);
+        QCOMPARE(QuorvelIns::tr("Exit"), italian ? QStringLiteral("Esci") : QStringLiteral("Exit"));
+        QCOMPARE(QuorvelIns::tr("QuorvelIns.ini non indica il programma di installazione (SETUPNAME)."),
+                 italian ? QStringLiteral("QuorvelIns.ini non indica il programma di installazione (SETUPNAME).")
+                         : QStringLiteral("QuorvelIns.ini does not name the setup program (SETUPNAME)."));
+        QMessageBox box(QMessageBox::Warning, QString(), QString(), QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(box.button(QMessageBox::Yes)->text(), italian ? QStringLiteral("&S\u00ec") : QStringLiteral("&Yes"));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "MediaPlayer.h"
 
 #include "MediaVideoWidget.h"
+#include "PlayerLog.h"
 #include "dock/QDockQuorvelEnv.h"
 #include "startup/LauncherMessages.h"
 
@@ -194,8 +195,12 @@ void MediaPlayer::onFullScreenChanged(bool fullScreen)
     // not yet on screen: the player shows as a normal window with the video
     // in it, which plays on; Esc still skips it.
     const bool introPlays = !m_introHandled && m_sequence.current().number > 0;
-    if (!fullScreen && !m_arrangingVideo && introPlays && !isVisible())
+    qCDebug(lcPlayer) << "video surface" << (fullScreen ? "enters" : "leaves") << "full screen"
+                      << (m_arrangingVideo ? "(the player's own step)" : "(the operator's key or click)");
+    if (!fullScreen && !m_arrangingVideo && introPlays && !isVisible()) {
+        qCDebug(lcPlayer) << "intro goes on in a normal window";
         showDuringIntro();
+    }
 }
 
 void MediaPlayer::showDuringIntro()
@@ -230,6 +235,7 @@ void MediaPlayer::setVideoWindowVisible(bool visible)
 
 void MediaPlayer::finished()
 {
+    qCDebug(lcPlayer) << "player maximised with a dock" << (m_introHandled ? "" : "- the replacement video starts");
     QApplication::restoreOverrideCursor();
     const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
     {

@@ -62,7 +62,9 @@ class PlaybackSequence : public QObject
 
 public:
     enum class Phase { Loading, Playing, Skipping, Ended };
+    Q_ENUM(Phase)
     enum class End { Natural, Skipped, Missing, Unplayable, Failed };
+    Q_ENUM(End)
 
     struct Video
     {
@@ -107,6 +109,8 @@ private:
     void onDeadline();
     void enterPlaying();
     void endVideo(End end, const QString &message = QString());
+    // One line for each event the current video went through.
+    void logStep(const char *event, Phase before) const;
 
     PlaybackBackend &m_backend;
     Timing m_timing;

@@ -1,5 +1,6 @@
 #include "FakePlayback.h"
 #include "LauncherFixtures.h"
+#include "LogCapture.h"
 #include "player/PlaybackSequence.h"
 
 #include <QRandomGenerator>
@@ -22,6 +23,7 @@ private slots:
     void reports_data();
     void reports();
     void randomReportsEndEachVideoOnce();
+    void everyTransitionIsLogged();
 
 private:
     QTemporaryDir m_dir;
@@ -164,6 +166,27 @@ void TestPlaybackSequence::randomReportsEndEachVideoOnce()
         if (sequence.current().phase == Phase::Ended && sequence.current().number > 0)
             QCOMPARE(endedNumbers.value(endedNumbers.size() - 1), sequence.current().number);
     }
+}
+
+void TestPlaybackSequence::everyTransitionIsLogged()
+{
+    const LogCapture capture({QStringLiteral("quorvel.player")});
+    FakePlayback backend;
+    PlaybackSequence sequence(backend, {600000, 600000, 600000});
+    sequence.start(m_video);
+    backend.report(Phonon::PausedState);
+    backend.report(Phonon::PlayingState);
+    sequence.skip();
+    backend.reportFinished();
+
+    const QStringList lines = capture.lines().filter(QStringLiteral("->"));
+    const QString prefix = QStringLiteral("quorvel.player: video 1 ");
+    QCOMPARE(lines, QStringList({prefix + QStringLiteral("start: Ended -> Loading"),
+                                 prefix + QStringLiteral("playing: Loading -> Playing"),
+                                 prefix + QStringLiteral("skip: Playing -> Skipping"),
+                                 prefix + QStringLiteral("finished: Skipping -> Ended")}));
+    QCOMPARE(capture.lines({prefix + QStringLiteral("paused: stays Loading")}).size(), 1);
+    QCOMPARE(capture.lines({prefix + QStringLiteral("ends: Skipped")}).size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestPlaybackSequence)

@@ -1,6 +1,7 @@
 #include "ControllerLink.h"
 
 #include "StreamSocket.h"
+#include "WebLog.h"
 
 #include <QHostInfo>
 #include <QtEndian>
@@ -304,6 +305,7 @@ void ControllerLink::SetState(LinkState state, const QString &reason)
     if (state == m_state)
         return;
     const LinkState from = m_state;
+    qCDebug(lcWeb) << "link" << m_index << m_address << StateName(from) << "->" << StateName(state) << reason;
     m_state = state;
     m_reason = reason;
     m_since = QDateTime::currentDateTime();

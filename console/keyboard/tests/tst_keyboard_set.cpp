@@ -1,4 +1,6 @@
 #include "KeyboardDlg.h"
+#include "KeyMessage.h"
+#include "LogCapture.h"
 #include "LoopbackServer.h"
 #include "RecordingKeyboard.h"
 #include "RecordingMessages.h"
@@ -68,6 +70,7 @@ private slots:
     void noPassWhileAMenuOrModalDialogIsOpen_data();
     void noPassWhileAMenuOrModalDialogIsOpen();
     void passRunsInsideAChannelWaitUnderADialog();
+    void keysAndChannelTellWhatHappened();
 
 private:
     FakeKeyState m_keys;
@@ -443,6 +446,33 @@ void TestKeyboardSet::passRunsInsideAChannelWaitUnderADialog()
     m_set->ScheduleIdleSteps();
     m_channelB->SendBytes(QByteArray(32 * 1024 * 1024, 'x'));
     QCOMPARE(keyboard->TakeSent(), KeyMessageBytes(0x00, 0xF1));
+}
+
+void TestKeyboardSet::keysAndChannelTellWhatHappened()
+{
+    // What a technician reads with QT_LOGGING_RULES, and nothing without.
+    CKeyLedger ledger;
+    const QStringList categories{QStringLiteral("brenlow.keys"), QStringLiteral("brenlow.channel")};
+    {
+        const LogCapture off(categories, false);
+        ledger.Send(m_channelA.get(), KF_SHIFT, 0x30);
+        if (!qEnvironmentVariable("QT_LOGGING_RULES").contains(QLatin1String("brenlow")))
+            QCOMPARE(off.lines(), QStringList());
+    }
+    const LogCapture log(categories);
+    ledger.Send(m_channelA.get(), KF_SHIFT, 0x30);           // already down
+    ledger.Send(m_channelB.get(), KF_SHIFT | KF_BREAK, 0x30); // goes where the make went
+    ledger.Send(m_channelB.get(), KF_BREAK, 0x52);           // never made
+    ledger.Send(nullptr, 0, 0x53);                           // no screen window
+    m_channelA->Close();
+
+    const QString a = m_serverA->host();
+    QCOMPARE(log.lines({QStringLiteral("make 0x04 0x30 not sent"), QStringLiteral("already down on"), a}).size(), 1);
+    QCOMPARE(log.lines({QStringLiteral("keys: break 0x05 0x30 to ") + a, QStringLiteral("got the make")}).size(), 1);
+    QCOMPARE(log.lines({QStringLiteral("break 0x01 0x52 not sent"), QStringLiteral("no controller holds")}).size(), 1);
+    QCOMPARE(log.lines({QStringLiteral("make 0x00 0x53 not sent"), QStringLiteral("no screen window")}).size(), 1);
+    QCOMPARE(log.lines({QStringLiteral("channel: sent 2 bytes to"), a}).size(), 1);
+    QCOMPARE(log.lines({QStringLiteral("channel: closing the connection to"), a}).size(), 1);
 }
 
 QTEST_MAIN(TestKeyboardSet)

@@ -1,0 +1,3 @@
+#include "ChannelLog.h"
+
+Q_LOGGING_CATEGORY(lcChannel, "brenlow.channel", QtWarningMsg)

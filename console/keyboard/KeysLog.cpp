@@ -1,0 +1,3 @@
+#include "KeysLog.h"
+
+Q_LOGGING_CATEGORY(lcKeys, "brenlow.keys", QtWarningMsg)

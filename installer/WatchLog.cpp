@@ -1,0 +1,3 @@
+#include "WatchLog.h"
+
+Q_LOGGING_CATEGORY(lcSetupWatch, "quorvel.installer.watch", QtWarningMsg)

@@ -1,0 +1,3 @@
+#include "WebLog.h"
+
+Q_LOGGING_CATEGORY(lcWeb, "brenlow.web", QtWarningMsg)
