@@ -4,11 +4,16 @@
 # from /usr/bin without a display, the menu entries are valid and find their
 # program and icons, every program has its manual page, and the control
 # fields (version, maintainer, description, library dependencies) are there.
+# A folder that is not configured yet becomes a packaging tree: the
+# programs only, no tests or benchmarks.
 #   scripts/package-check.sh [build folder, default build]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUORVEL_BUILD_TESTS=OFF >/dev/null
+fi
 cmake --build "$build" -j "$(nproc)" >/dev/null
 rm -rf "$build/packages"
 if ! (cd "$build" && cpack -G DEB) >"$build/cpack.log" 2>&1; then
@@ -119,6 +124,28 @@ if [ -e "$root/usr/bin/brenlow-web" ]; then
   "${runner[@]}" sh -c "$serve" sh "$root" && echo "brenlow-web.service: its command serves" \
     || fail "brenlow-web.service: its command does not serve"
 fi
+
+# What Debian's own checker says of each package: any error fails the check
+# (warnings and notes are shown, not counted).
+if command -v lintian >/dev/null; then
+  for deb in "${debs[@]}"; do
+    report=$(lintian --tag-display-limit 0 "$deb" 2>&1 | grep -v 'running with root privileges' || true)
+    [ -n "$report" ] && echo "$report"
+    if grep -q '^E: ' <<<"$report"; then fail "$(basename "$deb"): lintian reports errors"; fi
+  done
+else
+  fail "lintian is not installed (scripts/setup.sh installs it)"
+fi
+
+# The AppStream metadata of the desktop programs, as software centres read it.
+for metainfo in "$root"/usr/share/metainfo/*.xml; do
+  appstreamcli validate --no-net "$metainfo" >/dev/null 2>&1 \
+    || { appstreamcli validate --no-net "$metainfo"; fail "$(basename "$metainfo") is not valid AppStream metadata"; }
+done
+for entry in "$root"/usr/share/applications/*.desktop; do
+  grep -lq "<launchable type=\"desktop-id\">$(basename "$entry")</launchable>" "$root"/usr/share/metainfo/*.xml 2>/dev/null \
+    || fail "$(basename "$entry") has no AppStream metadata"
+done
 
 if [ "$failures" -gt 0 ]; then
   echo "package check: $failures failure(s)"; exit 1

@@ -8,11 +8,12 @@ packages=(
   libphonon4qt5-dev phonon4qt5-backend-gstreamer
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
   libxcb1-dev
-  dpkg-dev file desktop-file-utils
+  dpkg-dev file desktop-file-utils lintian appstream
   xvfb xauth x11-utils imagemagick xdotool
   clang libclang-rt-14-dev
   libqt5websockets5-dev libhttp-parser-dev curl
   chromium chromium-driver python3-selenium
+  lld iproute2
 )
 
 missing=()
