@@ -1,17 +1,17 @@
 // Prints the decoding throughput of each screen block format beside a plain
 // memory copy of the same bytes, and the cost of one timed repaint of a
 // colour and of a monochrome screen window.
-#include "BrenlowApp.h"
 #include "BrenlowView.h"
 #include "ChildFrame.h"
-#include "MainFrame.h"
 #include "PanelPicture.h"
 #include "ScreenBlockParser.h"
 #include "ScreenBlocks.h"
 #include "ScreenImage.h"
+#include "ScreenViewHost.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMdiArea>
 #include <QRandomGenerator>
 #include <QTextStream>
 
@@ -108,10 +108,12 @@ void MeasureDecode(const char *name, int format)
                .arg(decode / copy, 0, 'f', 3);
 }
 
-void MeasureRepaint(CBrenlowApp &app, const char *name, const QByteArray &panel)
+void MeasureRepaint(QMdiArea &area, const char *name, const QByteArray &panel)
 {
-    CChildFrame *frame = new CChildFrame(QString());
-    app.GetMainFrame()->AddScreenWindow(frame);
+    ScreenViewHost host; // asks nothing: the panel is fed here
+    CChildFrame *frame = new CChildFrame(QString(), &host);
+    area.addSubWindow(frame);
+    frame->hide();
     CBrenlowView *view = frame->GetView();
     ScreenBlockParser parser;
     ScreenImage &image = const_cast<ScreenImage &>(view->GetImage());
@@ -153,10 +155,12 @@ int main(int argc, char *argv[])
     MeasureDecode("raw colour lines", 1);
     MeasureDecode("run-length colour lines", 2);
 
-    CBrenlowApp app;
-    app.InitInstance(QString());
-    MeasureRepaint(app, "colour", FullPanels(1, 1));
-    MeasureRepaint(app, "monochrome", FullPanels(0, 1));
+    // The screen windows' place in the console.
+    QMdiArea area;
+    area.resize(1100, 820);
+    area.show();
+    MeasureRepaint(area, "colour", FullPanels(1, 1));
+    MeasureRepaint(area, "monochrome", FullPanels(0, 1));
     out.flush();
     return 0;
 }

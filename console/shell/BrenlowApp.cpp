@@ -7,9 +7,11 @@
 #include "ChildFrame.h"
 #include "IPAddressDlg.h"
 #include "ItalianTexts.h"
+#include "KeyboardDlg.h"
 #include "KeyboardSet.h"
 #include "KprotChannel.h"
 #include "MainFrame.h"
+#include "StatisticsDlg.h"
 #include "UserMessages.h"
 #include "WaitInputHold.h"
 
@@ -25,18 +27,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-namespace {
-
-CBrenlowApp *g_app = nullptr;
-
-} // namespace
-
 CBrenlowApp::CBrenlowApp(QObject *parent)
     : QObject(parent)
     , m_keyboards(new CKeyboardSet(this))
     , m_inputHold(new CWaitInputHold(this))
 {
-    g_app = this;
     // While a channel waits, the PC keys still type into the open
     // controllers; the rest of the operator's input waits.
     CKprotChannel::SetWaitObserver([hold = m_inputHold](bool waiting) { hold->SetWaiting(waiting); });
@@ -70,15 +65,8 @@ CBrenlowApp::CBrenlowApp(QObject *parent)
 CBrenlowApp::~CBrenlowApp()
 {
     CKprotChannel::SetWaitObserver(nullptr);
-    DestroyKeyboards();
+    m_keyboards->DestroyKeyboards();
     delete m_mainFrame;
-    if (g_app == this)
-        g_app = nullptr;
-}
-
-CBrenlowApp *CBrenlowApp::Instance()
-{
-    return g_app;
 }
 
 bool CBrenlowApp::InitSocketLayer()
@@ -101,13 +89,18 @@ bool CBrenlowApp::InitInstance(const QString &commandLine)
 
     m_mainFrame = new CMainFrame;
     m_keyboards->SetMainFrame(m_mainFrame);
+    m_mainFrame->SetKeypadProbe([this] { return KeyboardsExist(); });
+    connect(m_mainFrame, &CMainFrame::NewScreenRequested, this, &CBrenlowApp::OnFileNew);
+    connect(m_mainFrame, &CMainFrame::ChannelListRequested, this, &CBrenlowApp::OnFileOpenList);
+    connect(m_mainFrame, &CMainFrame::AboutRequested, this, &CBrenlowApp::OnAppAbout);
+    connect(m_mainFrame, &CMainFrame::Resized, m_keyboards, &CKeyboardSet::RepositionKeyboards);
     // Whichever way a screen window comes to the front (a click, Ctrl+Tab,
     // Ctrl+F6, the Finestra menu, an overview tile), the keypad follows it
     // at once, letting go of the keys held on the window left.
     connect(m_mainFrame->MdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
         auto *frame = qobject_cast<CChildFrame *>(window);
         if (frame && frame->GetView()->GetChannel()->IsOpen())
-            ShowKeyboard(frame->GetView()->GetKeyboardLayout(), frame->GetView()->GetChannel());
+            ShowKeypad(frame->GetView()->GetKeyboardLayout(), frame->GetView()->GetChannel());
     });
     // Room for a few screen windows and the keyboard below them.
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -123,17 +116,16 @@ bool CBrenlowApp::InitInstance(const QString &commandLine)
 
 CChildFrame *CBrenlowApp::OpenScreenWindow(const QString &presetAddress)
 {
-    auto *frame = new CChildFrame(presetAddress);
-    CBrenlowDoc *document = frame->GetDocument();
-    frame->GetView()->OnCreate();
-    document->SetTitle(QString());
-    if (!document->OnNewDocument()) {
-        delete frame;
+    CChildFrame *frame = CChildFrame::OpenScreen(presetAddress, this);
+    if (!frame)
         return nullptr;
-    }
-    frame->setWindowTitle(document->GetTitle());
-    if (m_mainFrame)
+    CBrenlowView *view = frame->GetView();
+    connect(view, &CBrenlowView::StatisticsRequested, this,
+            [this, view](const QString &host) { OpenStatistics(host, view); });
+    if (m_mainFrame) {
+        connect(view, &CBrenlowView::OverviewRequested, m_mainFrame.data(), &CMainFrame::ShowOverview);
         m_mainFrame->AddScreenWindow(frame);
+    }
     // With the last screen window gone the keyboards go at the next turn
     // of the event loop.
     connect(frame, &QObject::destroyed, m_keyboards, &CKeyboardSet::ScheduleIdleSteps);
@@ -177,12 +169,79 @@ void CBrenlowApp::OnAppAbout()
     dialog.exec();
 }
 
-QString CBrenlowApp::AskImagePath(const QString &suggestedPath) const
+void CBrenlowApp::OpenStatistics(const QString &host, QWidget *parent)
+{
+    // Modal; the screen windows keep receiving behind it.
+    CStatisticsDlg dialog(host, parent);
+    dialog.exec();
+}
+
+void CBrenlowApp::CreateKeyboards()
+{
+    const bool existed = m_keyboards->KeyboardsExist();
+    m_keyboards->CreateKeyboards();
+    if (existed || !m_keyboards->KeyboardsExist())
+        return;
+    // The keypads may also go at an idle moment, from inside the set; the
+    // first one's end tells the "Tastiera" check mark, once the set has
+    // let go of all three.
+    if (m_mainFrame) {
+        connect(m_keyboards->Keyboard(0), &QObject::destroyed, m_mainFrame.data(),
+                &CMainFrame::UpdateCommands, Qt::QueuedConnection);
+        m_mainFrame->UpdateCommands();
+    }
+}
+
+bool CBrenlowApp::KeyboardsExist() const
+{
+    return m_keyboards->KeyboardsExist();
+}
+
+QString CBrenlowApp::AskImagePath(const QString &suggestedPath)
 {
     return m_chooseImagePath ? m_chooseImagePath(suggestedPath) : QString();
 }
 
-bool CBrenlowApp::AskAddress(QString *address) const
+bool CBrenlowApp::AskAddress(QString *address)
 {
     return m_askAddress && m_askAddress(address);
+}
+
+bool CBrenlowApp::IsAddressOpen(const QString &address) const
+{
+    const auto frames = ScreenWindows();
+    for (const CChildFrame *frame : frames) {
+        if (frame->GetView()->GetChannel()->GetHost() == address)
+            return true;
+    }
+    return false;
+}
+
+void CBrenlowApp::ArmRefresh()
+{
+    if (m_mainFrame)
+        m_mainFrame->ArmRefreshTimer();
+}
+
+void CBrenlowApp::ShowKeypad(int layout, CKprotChannel *channel)
+{
+    m_keyboards->ShowKeyboard(layout, channel);
+}
+
+void CBrenlowApp::HideKeypad(int layout, CKprotChannel *channel)
+{
+    m_keyboards->HideKeyboard(layout, channel);
+}
+
+void CBrenlowApp::ToggleKeypads()
+{
+    if (KeyboardsExist())
+        m_keyboards->DestroyKeyboards();
+    else
+        CreateKeyboards();
+}
+
+void CBrenlowApp::ReleaseKeys(CKprotChannel *channel)
+{
+    m_keyboards->ReleaseChannel(channel);
 }

@@ -4,6 +4,7 @@
 #include <QPointer>
 
 #include "MainFrame.h"
+#include "ScreenViewHost.h"
 
 #include <functional>
 
@@ -16,8 +17,8 @@ class QWidget;
 
 // The console application: starts the program, opens screen windows (by
 // address or from a channel list file), and owns the on-screen keyboards
-// that type into them.
-class CBrenlowApp : public QObject
+// that type into them. It is the host of every screen window it opens.
+class CBrenlowApp : public QObject, public ScreenViewHost
 {
     Q_OBJECT
     Q_DISABLE_COPY(CBrenlowApp)
@@ -25,9 +26,6 @@ class CBrenlowApp : public QObject
 public:
     explicit CBrenlowApp(QObject *parent = nullptr);
     ~CBrenlowApp() override;
-
-    // The one application object, or null before it exists.
-    static CBrenlowApp *Instance();
 
     // Program start: socket layer, main frame, then the command line, the
     // whole text after the program name. False when the program must end.
@@ -50,11 +48,7 @@ public:
 
     // The on-screen keyboards, created and destroyed together.
     void CreateKeyboards();
-    void DestroyKeyboards();
     bool KeyboardsExist() const;
-    void ShowKeyboard(int layout, CKprotChannel *channel);
-    void HideKeyboard(int layout, CKprotChannel *channel);
-    void RepositionKeyboards();
 
     // The operator's answers, replaceable so that tests can give them.
     using AddressPrompt = std::function<bool(QString *address)>;
@@ -64,9 +58,17 @@ public:
     // Where to save a panel picture; empty when the operator cancelled.
     using ImagePathChooser = std::function<QString(const QString &suggestedPath)>;
     void SetImagePathChooser(ImagePathChooser chooser) { m_chooseImagePath = std::move(chooser); }
-    QString AskImagePath(const QString &suggestedPath) const;
-    bool AskAddress(QString *address) const;
     CKeyboardSet *Keyboards() const { return m_keyboards; }
+
+    // What the screen windows need from the console.
+    bool AskAddress(QString *address) override;
+    QString AskImagePath(const QString &suggestedPath) override;
+    bool IsAddressOpen(const QString &address) const override;
+    void ArmRefresh() override;
+    void ShowKeypad(int layout, CKprotChannel *channel) override;
+    void HideKeypad(int layout, CKprotChannel *channel) override;
+    void ToggleKeypads() override;
+    void ReleaseKeys(CKprotChannel *channel) override;
 
 private:
     static bool InitSocketLayer();

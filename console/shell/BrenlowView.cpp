@@ -1,14 +1,12 @@
 #include "BrenlowView.h"
 
-#include "BrenlowApp.h"
 #include "BrenlowDoc.h"
 #include "ChildFrame.h"
 #include "KeyMessage.h"
-#include "KeyboardSet.h"
 #include "KprotChannel.h"
 #include "LocalKeys.h"
-#include "MainFrame.h"
 #include "PanelSnapshot.h"
+#include "ScreenViewHost.h"
 #include "UserMessages.h"
 #include "ZoomSettings.h"
 
@@ -20,10 +18,11 @@
 #include <QRegularExpression>
 #include <QTimer>
 
-CBrenlowView::CBrenlowView(CBrenlowDoc *document, CChildFrame *frame)
+CBrenlowView::CBrenlowView(CBrenlowDoc *document, CChildFrame *frame, ScreenViewHost *host)
     : QWidget(nullptr)
     , m_document(document)
     , m_frame(frame)
+    , m_host(host)
     , m_channel(new CKprotChannel)
     , m_parser([frame](const QString &text) { frame->SetStatusText(text); },
                [frame](int number) { frame->SetBlockStatus(number); })
@@ -39,8 +38,7 @@ CBrenlowView::CBrenlowView(CBrenlowDoc *document, CChildFrame *frame)
 CBrenlowView::~CBrenlowView()
 {
     if (m_channel->IsOpen()) {
-        if (CBrenlowApp *app = CBrenlowApp::Instance())
-            app->HideKeyboard(GetKeyboardLayout(), m_channel);
+        m_host->HideKeypad(GetKeyboardLayout(), m_channel);
         m_channel->Close();
     }
     delete m_channel;
@@ -48,21 +46,15 @@ CBrenlowView::~CBrenlowView()
 
 void CBrenlowView::OnCreate()
 {
-    CBrenlowApp *app = CBrenlowApp::Instance();
     QString address;
-    if (!m_document->GetPresetAddress(&address) && !app->AskAddress(&address))
+    if (!m_document->GetPresetAddress(&address) && !m_host->AskAddress(&address))
         return;
 
     // The same text as an open window's host is the same controller; any
     // other spelling (leading zeros, a host name) counts as different.
-    QList<CChildFrame *> frames = app->ScreenWindows();
-    if (!frames.contains(m_frame))
-        frames.append(m_frame);
-    for (CChildFrame *frame : qAsConst(frames)) {
-        if (frame->GetView()->GetChannel()->GetHost() == address) {
-            ShowMessage(QStringLiteral("Canale già aperto"), MessageIcon::Error);
-            return;
-        }
+    if (m_channel->GetHost() == address || m_host->IsAddressOpen(address)) {
+        ShowMessage(QStringLiteral("Canale già aperto"), MessageIcon::Error);
+        return;
     }
 
     m_channel->Open(address, this, SCREEN_PORT);
@@ -91,19 +83,15 @@ void CBrenlowView::OnChannelData()
     const bool decoded = m_parser.Parse(m_channel->GetReceiveBuffer(), m_image);
     // The controller now reads another keypad: the keys it holds from the
     // old one are let go.
-    if (m_image.KeyboardLayout() != layoutBefore) {
-        if (CBrenlowApp *app = CBrenlowApp::Instance())
-            app->Keyboards()->ReleaseChannel(m_channel);
-    }
+    if (m_image.KeyboardLayout() != layoutBefore)
+        m_host->ReleaseKeys(m_channel);
     if (decoded) {
         m_lastBlockAtMs = OverviewTiles::ClockMs();
         m_firstImageWait->stop();
     }
     if (decoded && !m_dirty) {
         m_dirty = true;
-        CBrenlowApp *app = CBrenlowApp::Instance();
-        if (CMainFrame *main = app ? app->GetMainFrame() : nullptr)
-            main->ArmRefreshTimer();
+        m_host->ArmRefresh();
     }
 }
 
@@ -151,8 +139,7 @@ void CBrenlowView::focusInEvent(QFocusEvent *event)
 {
     QWidget::focusInEvent(event);
     // The visible keyboard always types into the screen window in front.
-    if (CBrenlowApp *app = CBrenlowApp::Instance())
-        app->ShowKeyboard(GetKeyboardLayout(), m_channel);
+    m_host->ShowKeypad(GetKeyboardLayout(), m_channel);
 }
 
 void CBrenlowView::OnAggiorna()
@@ -163,17 +150,13 @@ void CBrenlowView::OnAggiorna()
 
 void CBrenlowView::OnTastiera()
 {
-    CBrenlowApp *app = CBrenlowApp::Instance();
-    if (app->KeyboardsExist())
-        app->DestroyKeyboards();
-    else
-        app->CreateKeyboards();
-    app->ShowKeyboard(GetKeyboardLayout(), m_channel);
+    m_host->ToggleKeypads();
+    m_host->ShowKeypad(GetKeyboardLayout(), m_channel);
 }
 
 void CBrenlowView::OnDatiStatistici()
 {
-    CBrenlowApp::Instance()->OpenStatistics(m_channel->GetHost(), this);
+    emit StatisticsRequested(m_channel->GetHost());
 }
 
 void CBrenlowView::OnChannelPeerGone()
@@ -222,11 +205,7 @@ QMenu *CBrenlowView::BuildContextMenu(QWidget *parent)
     connect(save, &QAction::triggered, this, &CBrenlowView::SaveImage);
 
     QAction *overview = menu->addAction(QStringLiteral("Panoramica impianto"));
-    connect(overview, &QAction::triggered, this, [] {
-        CBrenlowApp *app = CBrenlowApp::Instance();
-        if (CMainFrame *main = app ? app->GetMainFrame() : nullptr)
-            main->ShowOverview();
-    });
+    connect(overview, &QAction::triggered, this, &CBrenlowView::OverviewRequested);
 
     QMenu *zoomMenu = menu->addMenu(QStringLiteral("Zoom"));
     auto *zooms = new QActionGroup(zoomMenu);
@@ -265,7 +244,7 @@ void CBrenlowView::SaveImage()
     name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));
     if (name.isEmpty())
         name = QStringLiteral("pannello");
-    const QString path = CBrenlowApp::Instance()->AskImagePath(QDir::home().filePath(name + QStringLiteral(".png")));
+    const QString path = m_host->AskImagePath(QDir::home().filePath(name + QStringLiteral(".png")));
     if (path.isEmpty())
         return;
     QString error;

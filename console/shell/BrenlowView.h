@@ -12,19 +12,21 @@ class CBrenlowDoc;
 class CChildFrame;
 class CKprotChannel;
 class QMenu;
+class ScreenViewHost;
 class QTimer;
 
 // One controller's screen: owns the channel to its screen service, decodes
 // the screen blocks into the image, and shows the panel pixel for pixel.
 // Received blocks only mark the view dirty; the main frame's refresh timer
-// repaints it at most once a second.
+// repaints it at most once a second. What the window needs from the
+// console around it goes through the host it is given at creation.
 class CBrenlowView : public QWidget, public CKprotListener
 {
     Q_OBJECT
     Q_DISABLE_COPY(CBrenlowView)
 
 public:
-    CBrenlowView(CBrenlowDoc *document, CChildFrame *frame);
+    CBrenlowView(CBrenlowDoc *document, CChildFrame *frame, ScreenViewHost *host);
     ~CBrenlowView() override;
 
     // Asks for the address when none is preset, refuses one already open,
@@ -85,6 +87,12 @@ public:
     // the panel's native size.
     void SaveImage();
 
+signals:
+    // The operator asked for this controller's statistics window, or for
+    // the floor overview, from this window.
+    void StatisticsRequested(const QString &host);
+    void OverviewRequested();
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
@@ -93,6 +101,7 @@ protected:
 private:
     CBrenlowDoc *m_document;
     CChildFrame *m_frame;
+    ScreenViewHost *m_host;
     CKprotChannel *m_channel;
     bool m_dirty = false;
     bool m_resizePending = true;

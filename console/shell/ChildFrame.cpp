@@ -6,11 +6,12 @@
 #include "StatusPane.h"
 
 #include <QCoreApplication>
+#include <QMdiArea>
 #include <QMenu>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-CChildFrame::CChildFrame(const QString &presetAddress, QWidget *parent)
+CChildFrame::CChildFrame(const QString &presetAddress, ScreenViewHost *host, QWidget *parent)
     : QMdiSubWindow(parent)
     , m_document(std::make_unique<CBrenlowDoc>())
 {
@@ -34,7 +35,7 @@ CChildFrame::CChildFrame(const QString &presetAddress, QWidget *parent)
     m_statusPane = new StatusPane(m_statusBar);
     m_statusBar->addWidget(m_statusPane, 1);
 
-    m_view = new CBrenlowView(m_document.get(), this);
+    m_view = new CBrenlowView(m_document.get(), this, host);
     layout->addWidget(m_view, 1);
     layout->addWidget(m_statusBar);
     client->setFocusProxy(m_view);
@@ -42,6 +43,31 @@ CChildFrame::CChildFrame(const QString &presetAddress, QWidget *parent)
 }
 
 CChildFrame::~CChildFrame() = default;
+
+CChildFrame *CChildFrame::OpenScreen(const QString &presetAddress, ScreenViewHost *host)
+{
+    auto *frame = new CChildFrame(presetAddress, host);
+    CBrenlowDoc *document = frame->GetDocument();
+    frame->GetView()->OnCreate();
+    document->SetTitle(QString());
+    if (!document->OnNewDocument()) {
+        delete frame;
+        return nullptr;
+    }
+    frame->setWindowTitle(document->GetTitle());
+    return frame;
+}
+
+QList<CChildFrame *> CChildFrame::ScreenWindowsIn(const QMdiArea *area)
+{
+    QList<CChildFrame *> frames;
+    const auto windows = area->subWindowList(QMdiArea::CreationOrder);
+    for (QMdiSubWindow *window : windows) {
+        if (auto *frame = qobject_cast<CChildFrame *>(window))
+            frames.append(frame);
+    }
+    return frames;
+}
 
 void CChildFrame::KeepFixedSizeEntries()
 {

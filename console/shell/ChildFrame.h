@@ -6,7 +6,9 @@
 
 class CBrenlowDoc;
 class CBrenlowView;
+class QMdiArea;
 class QStatusBar;
+class ScreenViewHost;
 class StatusPane;
 
 // The frame of one screen window: the view above a one-pane status bar for
@@ -18,8 +20,16 @@ class CChildFrame : public QMdiSubWindow
     Q_DISABLE_COPY(CChildFrame)
 
 public:
-    explicit CChildFrame(const QString &presetAddress, QWidget *parent = nullptr);
+    CChildFrame(const QString &presetAddress, ScreenViewHost *host, QWidget *parent = nullptr);
     ~CChildFrame() override;
+
+    // A new screen window whose view has opened its channel (asking the
+    // host for an address when none is preset), titled with the
+    // controller's host; null, and nothing left behind, when it did not open.
+    static CChildFrame *OpenScreen(const QString &presetAddress, ScreenViewHost *host);
+    // The screen windows of an MDI area, hidden ones included, in the
+    // order of opening.
+    static QList<CChildFrame *> ScreenWindowsIn(const QMdiArea *area);
 
     CBrenlowDoc *GetDocument() const { return m_document.get(); }
     CBrenlowView *GetView() const { return m_view; }

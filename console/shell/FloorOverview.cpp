@@ -5,7 +5,6 @@
 #include "ConsoleIcons.h"
 #include "KprotChannel.h"
 #include "LocalKeys.h"
-#include "MainFrame.h"
 
 #include <QGuiApplication>
 #include <QMdiArea>
@@ -66,9 +65,9 @@ private:
     CFloorOverview *m_owner;
 };
 
-CFloorOverview::CFloorOverview(CMainFrame *mainFrame)
+CFloorOverview::CFloorOverview(QMdiArea *area)
     : QScrollArea(nullptr)
-    , m_mainFrame(mainFrame)
+    , m_area(area)
     , m_canvas(new TileCanvas(this))
     , m_now(&OverviewTiles::ClockMs)
 {
@@ -89,11 +88,6 @@ CFloorOverview::CFloorOverview(CMainFrame *mainFrame)
 
     m_clock.setInterval(kClockMs);
     connect(&m_clock, &QTimer::timeout, this, &CFloorOverview::Refresh);
-    if (mainFrame) {
-        connect(mainFrame, &CMainFrame::ScreenWindowsChanged, this,
-                &CFloorOverview::ScheduleRebuild);
-        connect(mainFrame, &CMainFrame::ScreensRefreshed, this, &CFloorOverview::Refresh);
-    }
     Rebuild();
 }
 
@@ -121,8 +115,6 @@ LinkStatus CFloorOverview::TileStatus(int index) const
 
 void CFloorOverview::ScheduleRebuild()
 {
-    // A window announces its end from its destructor; the list is read
-    // again once it has gone.
     if (m_rebuildScheduled)
         return;
     m_rebuildScheduled = true;
@@ -133,8 +125,8 @@ void CFloorOverview::Rebuild()
 {
     m_rebuildScheduled = false;
     QVector<Tile> tiles;
-    if (m_mainFrame) {
-        const auto frames = m_mainFrame->ScreenWindows();
+    if (m_area) {
+        const auto frames = CChildFrame::ScreenWindowsIn(m_area);
         for (CChildFrame *frame : frames) {
             Tile tile;
             tile.frame = frame;
@@ -178,20 +170,21 @@ void CFloorOverview::Refresh()
 void CFloorOverview::ActivateTile(int index)
 {
     CChildFrame *frame = TileFrame(index);
-    if (!frame || !m_mainFrame)
+    if (!frame || !m_area)
         return;
     // A window still waiting for its first image is shown as it waits.
     frame->GetView()->ShowWhileWaiting();
     if (frame->isVisible() || frame->isMinimized()) {
         if (frame->isMinimized())
             frame->showNormal();
-        m_mainFrame->MdiArea()->setActiveSubWindow(frame);
+        m_area->setActiveSubWindow(frame);
         frame->GetView()->setFocus(Qt::OtherFocusReason);
     }
-    if (m_mainFrame->isMinimized())
-        m_mainFrame->showNormal();
-    m_mainFrame->raise();
-    m_mainFrame->activateWindow();
+    QWidget *holder = m_area->window();
+    if (holder->isMinimized())
+        holder->showNormal();
+    holder->raise();
+    holder->activateWindow();
 }
 
 QRect CFloorOverview::TilePanelRect(int index, bool *whole) const

@@ -10,7 +10,7 @@
 #include <functional>
 
 class CChildFrame;
-class CMainFrame;
+class QMdiArea;
 class QPainter;
 
 // "Panoramica impianto": every screen window of the console as a tile, in
@@ -19,15 +19,18 @@ class QPainter;
 // screen windows already hold, brought up to date when the console's
 // refresh timer has repainted them; the overview itself never talks to a
 // controller. A click on a tile brings that screen window to the front.
+// Whoever shows it tells it when the windows changed (ScheduleRebuild) and
+// when they were repainted (Refresh).
 class CFloorOverview : public QScrollArea
 {
     Q_OBJECT
     Q_DISABLE_COPY(CFloorOverview)
 
 public:
-    // A top-level window of its own, so the main frame can come in front
-    // of it; the main frame deletes it.
-    explicit CFloorOverview(CMainFrame *mainFrame);
+    // The screen windows of the MDI area, in a top-level window of its
+    // own, so the window holding the area can come in front of it; that
+    // window deletes it.
+    explicit CFloorOverview(QMdiArea *area);
     ~CFloorOverview() override;
 
     int TileCount() const { return m_tiles.size(); }
@@ -40,13 +43,16 @@ public:
     QRect TilePanelRect(int index, bool *whole = nullptr) const;
     QWidget *Canvas() const;
 
-    // Brings the tile's screen window forward in the main frame, restored
-    // if it was minimised, and the main frame in front of other windows.
+    // Brings the tile's screen window forward in the MDI area, restored if
+    // it was minimised, and the window holding the area in front of others.
     void ActivateTile(int index);
 
     // Reads every screen window's state and picture again and repaints the
     // tiles that changed.
     void Refresh();
+    // Reads the list of screen windows again at the next turn of the event
+    // loop: a window announces its end from its destructor.
+    void ScheduleRebuild();
 
     // The clock the silence of a controller is measured against; tests
     // move it forward.
@@ -69,13 +75,12 @@ private:
         OverviewTiles::LinkStatus status;
     };
 
-    void ScheduleRebuild();
     void Rebuild();
     void Reflow();
     int CaptionHeight() const;
     void PaintTile(QPainter &painter, int index) const;
 
-    QPointer<CMainFrame> m_mainFrame;
+    QPointer<QMdiArea> m_area;
     TileCanvas *m_canvas;
     QVector<Tile> m_tiles;
     OverviewTiles::Grid m_grid;

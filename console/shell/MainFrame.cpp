@@ -1,6 +1,5 @@
 #include "MainFrame.h"
 
-#include "BrenlowApp.h"
 #include "BrenlowDoc.h"
 #include "BrenlowView.h"
 #include "ChildFrame.h"
@@ -91,7 +90,6 @@ QAction *CMainFrame::AddCommand(int id, const QString &text, const QString &prom
 
 void CMainFrame::CreateActions()
 {
-    CBrenlowApp *app = CBrenlowApp::Instance();
     const auto viewCommand = [this](void (CBrenlowView::*handler)()) {
         return [this, handler] {
             if (CBrenlowView *view = ActiveView())
@@ -101,10 +99,10 @@ void CMainFrame::CreateActions()
 
     connect(AddCommand(ID_FILE_NEW, QStringLiteral("&Apri"),
                        QStringLiteral("Apri un canale di comunicazione\nApertura canale")),
-            &QAction::triggered, this, [app] { if (app) app->OnFileNew(); });
+            &QAction::triggered, this, &CMainFrame::NewScreenRequested);
     connect(AddCommand(ID_FILE_OPEN, QStringLiteral("Apri da &filelist"),
                        QStringLiteral("Apre i canali elencati nel file\nApri filelist canali")),
-            &QAction::triggered, this, [app] { if (app) app->OnFileOpenList(); });
+            &QAction::triggered, this, &CMainFrame::ChannelListRequested);
     connect(AddCommand(ID_FILE_CLOSE, QStringLiteral("&Chiudi"),
                        QStringLiteral("Chiude il documento attivo\nChiudi")),
             &QAction::triggered, this, [this] {
@@ -163,7 +161,7 @@ void CMainFrame::CreateActions()
     connect(AddCommand(ID_APP_ABOUT, QStringLiteral("Infor&mazioni su Brenlow..."),
                        QStringLiteral("Visualizza le informazioni sul programma, il numero di "
                                       "versione e il copyright\nInformazioni su")),
-            &QAction::triggered, this, [app] { if (app) app->OnAppAbout(); });
+            &QAction::triggered, this, &CMainFrame::AboutRequested);
 }
 
 void CMainFrame::CreateMenus()
@@ -246,13 +244,7 @@ QList<QMenu *> CMainFrame::CurrentMenus() const
 
 QList<CChildFrame *> CMainFrame::ScreenWindows() const
 {
-    QList<CChildFrame *> frames;
-    const auto windows = m_mdiArea->subWindowList(QMdiArea::CreationOrder);
-    for (QMdiSubWindow *window : windows) {
-        if (auto *frame = qobject_cast<CChildFrame *>(window))
-            frames.append(frame);
-    }
-    return frames;
+    return CChildFrame::ScreenWindowsIn(m_mdiArea);
 }
 
 CBrenlowView *CMainFrame::ActiveView() const
@@ -324,8 +316,11 @@ CFloorOverview *CMainFrame::Overview() const
 
 void CMainFrame::ShowOverview()
 {
-    if (!m_overview)
-        m_overview = new CFloorOverview(this);
+    if (!m_overview) {
+        m_overview = new CFloorOverview(m_mdiArea);
+        connect(this, &CMainFrame::ScreenWindowsChanged, m_overview.data(), &CFloorOverview::ScheduleRebuild);
+        connect(this, &CMainFrame::ScreensRefreshed, m_overview.data(), &CFloorOverview::Refresh);
+    }
     if (m_overview->isMinimized())
         m_overview->showNormal();
     m_overview->show();
@@ -350,8 +345,7 @@ void CMainFrame::UpdateCommands()
         m_actions.value(id)->setEnabled(false);
     m_actions.value(ID_FILE_CLOSE)->setEnabled(m_mdiArea->activeSubWindow() != nullptr);
 
-    CBrenlowApp *app = CBrenlowApp::Instance();
-    m_actions.value(ID_TASTIERA)->setChecked(app && app->KeyboardsExist());
+    m_actions.value(ID_TASTIERA)->setChecked(m_keypadsExist && m_keypadsExist());
     UpdateTitle();
 }
 
@@ -395,8 +389,7 @@ void CMainFrame::ArrangeIcons()
 void CMainFrame::resizeEvent(QResizeEvent *event)
 {
     QMainWindow::resizeEvent(event);
-    if (CBrenlowApp *app = CBrenlowApp::Instance())
-        app->RepositionKeyboards();
+    emit Resized();
 }
 
 void CMainFrame::closeEvent(QCloseEvent *event)

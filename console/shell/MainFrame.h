@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <functional>
+
 class CBrenlowView;
 class CChildFrame;
 class CFloorOverview;
@@ -47,6 +49,8 @@ public:
     // Enables the commands that have a handler now, sets the Tastiera check
     // mark, and switches the menus with the presence of screen windows.
     void UpdateCommands();
+    // Tells whether the keypads exist, for the Tastiera check mark.
+    void SetKeypadProbe(std::function<bool()> probe) { m_keypadsExist = std::move(probe); }
 
     // "Panoramica impianto": the one floor overview of this console, made
     // on first use and brought to the front afterwards.
@@ -54,6 +58,12 @@ public:
     CFloorOverview *Overview() const;
 
 signals:
+    // The application's commands, handled by the application.
+    void NewScreenRequested();
+    void ChannelListRequested();
+    void AboutRequested();
+    // The frame changed size: the keypads placed against it follow.
+    void Resized();
     // A screen window was added or has gone.
     void ScreenWindowsChanged();
     // The refresh timer has repainted the screen windows whose image changed.
@@ -83,4 +93,5 @@ private:
     bool m_showingMenu129 = false;
     QTimer m_refreshTimer;
     QPointer<CFloorOverview> m_overview;
+    std::function<bool()> m_keypadsExist;
 };

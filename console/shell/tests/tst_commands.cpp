@@ -221,7 +221,7 @@ void TestCommands::commandStatesFollowTheWindowsWithoutPolling()
     QVERIFY(!keyboardChecked());
     app.CreateKeyboards();
     QVERIFY(keyboardChecked());
-    app.DestroyKeyboards();
+    app.Keyboards()->DestroyKeyboards();
     QCoreApplication::processEvents();
     QVERIFY(!keyboardChecked());
 

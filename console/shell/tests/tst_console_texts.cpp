@@ -12,6 +12,7 @@
 #include "MainFrame.h"
 #include "RecordingMessages.h"
 #include "ScreenBlocks.h"
+#include "ScreenViewHost.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -109,7 +110,8 @@ void TestConsoleTexts::fileDialogAndSystemMenuSpeakItalian()
 
     // A screen window has the panel's fixed size: no sizing, no maximising,
     // no staying on top; restore, move, minimise and close, in Italian.
-    CChildFrame frame(QStringLiteral("127.0.0.1"));
+    ScreenViewHost host;
+    CChildFrame frame(QStringLiteral("127.0.0.1"), &host);
     QCOMPARE(VisibleEntries(frame.systemMenu()),
              (QStringList{QStringLiteral("&Ripristina"), QStringLiteral("&Sposta"),
                           QStringLiteral("Mi&nimizza"), QStringLiteral("-"),

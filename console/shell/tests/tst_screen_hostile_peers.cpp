@@ -1,14 +1,16 @@
 // Screen windows against simulated controllers that misbehave: ones that
 // end the connection before or after their first block, and one that sends
-// its panel a byte at a time.
-#include "BrenlowApp.h"
+// its panel a byte at a time. The windows live in an MDI area of the test's
+// own, with a host that records what they ask of the console.
 #include "BrenlowView.h"
 #include "ChildFrame.h"
+#include "CommandIds.h"
 #include "KprotChannel.h"
-#include "MainFrame.h"
 #include "RecordingMessages.h"
+#include "ScreenViewHost.h"
 #include "SimulatedController.h"
 
+#include <QMdiArea>
 #include <QPointer>
 #include <QSet>
 #include <QtTest>
@@ -24,6 +26,53 @@ QStringList ScreenServiceOptions(const QStringList &more)
                        QStringLiteral("--stats-port"), QStringLiteral("0")}
         + more;
 }
+
+// The console as the screen windows see it: the addresses open in its MDI
+// area, the timed repaint, and the keypads they hide as they go.
+class RecordingHost : public ScreenViewHost
+{
+public:
+    RecordingHost()
+    {
+        m_refresh.setSingleShot(true);
+        m_refresh.setInterval(kRefreshPeriodMs);
+        QObject::connect(&m_refresh, &QTimer::timeout, [this] {
+            for (CChildFrame *frame : Windows()) {
+                if (frame->GetView()->IsDirty()) {
+                    frame->GetView()->ClearDirty();
+                    frame->GetView()->Repaint();
+                }
+            }
+        });
+        m_area.show();
+    }
+    ~RecordingHost() override { qDeleteAll(Windows()); }
+
+    CChildFrame *Open(const QString &address)
+    {
+        CChildFrame *frame = CChildFrame::OpenScreen(address, this);
+        if (frame)
+            m_area.addSubWindow(frame)->hide();
+        return frame;
+    }
+    QList<CChildFrame *> Windows() const { return CChildFrame::ScreenWindowsIn(&m_area); }
+
+    bool IsAddressOpen(const QString &address) const override
+    {
+        const auto frames = Windows();
+        return std::any_of(frames.begin(), frames.end(), [&](CChildFrame *frame) {
+            return frame->GetView()->GetChannel()->GetHost() == address;
+        });
+    }
+    void ArmRefresh() override { m_refresh.start(); }
+    void HideKeypad(int, CKprotChannel *channel) override { hidden.append(channel); }
+
+    QList<CKprotChannel *> hidden;
+
+private:
+    QMdiArea m_area;
+    QTimer m_refresh;
+};
 
 } // namespace
 
@@ -42,19 +91,18 @@ private slots:
 
 private:
     RecordingMessages *m_messages = nullptr;
-    CBrenlowApp *m_app = nullptr;
+    RecordingHost *m_host = nullptr;
 };
 
 void TestScreenHostilePeers::init()
 {
     m_messages = new RecordingMessages;
-    m_app = new CBrenlowApp;
-    QVERIFY(m_app->InitInstance(QString()));
+    m_host = new RecordingHost;
 }
 
 void TestScreenHostilePeers::cleanup()
 {
-    delete m_app;
+    delete m_host;
     delete m_messages;
 }
 
@@ -78,7 +126,7 @@ void TestScreenHostilePeers::peerEndingBeforeItsFirstBlockLeavesTheAddressFree()
     QVERIFY(controller.Start(address, ScreenServiceOptions(fault)));
 
     for (int attempt = 1; attempt <= 2; ++attempt) {
-        QPointer<CChildFrame> frame = m_app->OpenScreenWindow(address);
+        QPointer<CChildFrame> frame = m_host->Open(address);
         if (frame) {
             // The operator is told once, and the window that never showed goes.
             QTRY_VERIFY_WITH_TIMEOUT(frame.isNull(), 5000);
@@ -89,7 +137,7 @@ void TestScreenHostilePeers::peerEndingBeforeItsFirstBlockLeavesTheAddressFree()
             // connection itself; that window is discarded at once.
             QCOMPARE(m_messages->entries.last().text, QStringLiteral("Fallita connessione a host KPROT"));
         }
-        QVERIFY(m_app->ScreenWindows().isEmpty());
+        QVERIFY(m_host->Windows().isEmpty());
         QCOMPARE(m_messages->entries.size(), attempt);
     }
     QCOMPARE(m_messages->count(QStringLiteral("Canale già aperto")), 0);
@@ -101,7 +149,7 @@ void TestScreenHostilePeers::peerEndingAfterItsFirstBlockKeepsTheWindow()
     SimulatedController controller(QStringLiteral(CTRLSIM_PATH));
     QVERIFY(controller.Start(address, ScreenServiceOptions({QStringLiteral("--close-after"), QStringLiteral("3")})));
 
-    QPointer<CChildFrame> frame = m_app->OpenScreenWindow(address);
+    QPointer<CChildFrame> frame = m_host->Open(address);
     QVERIFY(frame);
     QTRY_COMPARE_WITH_TIMEOUT(m_messages->count(QStringLiteral("Host canale KPROT chiuso")), 1, 5000);
     // The image that came is shown, and the window stays with it.
@@ -111,12 +159,16 @@ void TestScreenHostilePeers::peerEndingAfterItsFirstBlockKeepsTheWindow()
     QCOMPARE(frame->StatusText(), QStringLiteral("blocco linea: 2"));
     QVERIFY(frame->GetView()->GetChannel()->IsOpen());
 
-    // It still holds its address until the operator closes it.
-    QVERIFY(!m_app->OpenScreenWindow(address));
+    // It still holds its address until the operator closes it, and going
+    // it hides the keypad that typed into its channel.
+    QVERIFY(!m_host->Open(address));
     QCOMPARE(m_messages->texts().last(), QStringLiteral("Canale già aperto"));
+    CKprotChannel *channel = frame->GetView()->GetChannel();
+    QVERIFY(m_host->hidden.isEmpty());
     frame->close();
     QTRY_VERIFY(frame.isNull());
-    QVERIFY(m_app->OpenScreenWindow(address));
+    QCOMPARE(m_host->hidden, QList<CKprotChannel *>{channel});
+    QVERIFY(m_host->Open(address));
 }
 
 void TestScreenHostilePeers::tricklingPeerShowsItsPanel()
@@ -127,7 +179,7 @@ void TestScreenHostilePeers::tricklingPeerShowsItsPanel()
                                                             QStringLiteral("--trickle-ms"), QStringLiteral("1"),
                                                             QStringLiteral("--rate-ms"), QStringLiteral("3600000")})));
 
-    QPointer<CChildFrame> frame = m_app->OpenScreenWindow(address);
+    QPointer<CChildFrame> frame = m_host->Open(address);
     QVERIFY(frame);
     // Every status text the window shows on its way through the 17 bands.
     QSet<QString> texts;

@@ -358,7 +358,7 @@ void TestScreenWindows::badListLinesAreRefusedAndCountedPastTen()
 
 void TestScreenWindows::quotedCommandLineFailsWithTheQuotedText()
 {
-    CBrenlowApp::Instance()->GetMainFrame()->close();
+    m_app->GetMainFrame()->close();
     delete m_app;
     m_app = new CBrenlowApp;
     const QString quoted = QStringLiteral("\"/tmp/no such dir/canali.txt\"");
