@@ -15,25 +15,14 @@ pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
 trap cleanup EXIT
 
-start_controller() { # address format layout [options...]
-  local address=$1 format=$2 layout=$3
-  shift 3
-  build/bin/ctrlsim --address "$address" --format "$format" --layout "$layout" \
-    --key-log "$demo/keys-$address.log" "$@" >"$demo/ctrlsim-$address.out" 2>&1 &
-  pids+=($!)
-  for _ in $(seq 50); do
-    grep -q '^READY' "$demo/ctrlsim-$address.out" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  echo "simulated controller on $address did not start:"; cat "$demo/ctrlsim-$address.out"; exit 1
-}
-start_controller 127.0.0.2 mono 0
-start_controller 127.0.0.3 raw 1
-start_controller 127.0.0.4 rle 2
-start_controller 127.0.0.5 raw 1 --stall-after 60
-start_controller 127.0.0.6 mono 0
+. scripts/simulated-controllers.sh
+start_controller 127.0.0.2 --format mono --layout 0
+start_controller 127.0.0.3 --format raw --layout 1
+start_controller 127.0.0.4 --format rle --layout 2
+start_controller 127.0.0.5 --format raw --layout 1 --stall-after 60
+start_controller 127.0.0.6 --format mono --layout 0
 closing=${pids[-1]}
-start_controller 127.0.0.7 rle 2
+start_controller 127.0.0.7 --format rle --layout 2
 printf '127.0.0.%d\n' 2 3 4 5 6 7 > "$demo/canali.txt"
 printf '[Zoom]\n127.0.0.3=2\n' > "$demo/config/Prevok S.p.A./Brenlow.ini"
 

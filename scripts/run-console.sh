@@ -19,19 +19,10 @@ pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
 trap cleanup EXIT
 
-start_controller() { # address format layout
-  build/bin/ctrlsim --address "$1" --format "$2" --layout "$3" \
-    --key-log "$demo/keys-$1.log" >"$demo/ctrlsim-$1.out" 2>&1 &
-  pids+=($!)
-  for _ in $(seq 50); do
-    grep -q '^READY' "$demo/ctrlsim-$1.out" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  echo "simulated controller on $1 did not start:"; cat "$demo/ctrlsim-$1.out"; exit 1
-}
-start_controller 127.0.0.2 mono 0
-start_controller 127.0.0.3 raw 1
-start_controller 127.0.0.4 rle 2
+. scripts/simulated-controllers.sh
+start_controller 127.0.0.2 --format mono --layout 0
+start_controller 127.0.0.3 --format raw --layout 1
+start_controller 127.0.0.4 --format rle --layout 2
 printf '127.0.0.2\n127.0.0.3\n127.0.0.4\n' > "$demo/canali.txt"
 echo "Simulated controllers on 127.0.0.2-4; key messages are logged in $demo/keys-*.log"
 

@@ -22,20 +22,11 @@ pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
 trap cleanup EXIT
 
-start_controller() { # address, then ctrlsim options
-  local address=$1; shift
-  build/bin/ctrlsim --address "$address" --key-log /dev/null --quiet "$@" >"$demo/ctrlsim-$address.out" 2>&1 &
-  pids+=($!)
-  for _ in $(seq 50); do
-    grep -q '^READY' "$demo/ctrlsim-$address.out" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  echo "simulated controller on $address did not start:"; cat "$demo/ctrlsim-$address.out"; exit 1
-}
-start_controller 127.0.20.2 --format mono --layout 0
-start_controller 127.0.20.3 --format raw --layout 1
-start_controller 127.0.20.4 --format rle --layout 2
-start_controller 127.0.20.5 --format raw --stall-after 240
+. scripts/simulated-controllers.sh
+start_controller 127.0.20.2 --format mono --layout 0 --quiet
+start_controller 127.0.20.3 --format raw --layout 1 --quiet
+start_controller 127.0.20.4 --format rle --layout 2 --quiet
+start_controller 127.0.20.5 --format raw --stall-after 240 --quiet
 printf '127.0.20.2\n127.0.20.3\n127.0.20.4\n127.0.20.5\n127.0.20.6\n' > "$demo/canali-web.txt"
 
 build/bin/brenlow-web --listen "$listen" --event-log "$demo/web-events.jsonl" "$demo/canali-web.txt" \
