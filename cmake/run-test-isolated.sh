@@ -1,6 +1,9 @@
 #!/bin/sh
 # Runs one test program in a network of its own: a fresh network namespace
-# in which only the loopback interface is up. Tests listen as simulated
+# in which only the loopback interface is up, and with a process table of its
+# own (a fresh PID namespace with its own /proc), so that the launcher's and
+# the installer's process checks see only what the test started, not the
+# programs of a second suite running beside it. Tests listen as simulated
 # controllers on fixed loopback addresses and ports (127.0.0.51, 127.0.41.1,
 # port 16721 ...); in a namespace of their own they cannot collide with the
 # same test of a second suite, a benchmark or a console running on the
@@ -20,13 +23,15 @@ shift
 
 if [ -z "${QUORVEL_TEST_SHARED_NETWORK:-}" ] && command -v unshare >/dev/null && command -v ip >/dev/null; then
   if [ "$(id -u)" -eq 0 ]; then
-    isolate="unshare --net"
+    isolate="unshare --net --pid --fork --kill-child --mount-proc"
   else
-    isolate="unshare --net --map-root-user"
+    isolate="unshare --net --pid --fork --kill-child --mount-proc --map-root-user"
   fi
   # A trial first, so that a refusal falls back instead of failing the test.
   if $isolate ip link set lo up 2>/dev/null; then
-    exec $isolate sh -c 'ip link set lo up && exec "$@"' "$name" "$@"
+    # The shell stays as the namespace's first process, so that the test
+    # program and what it starts are ordinary processes that get signals.
+    exec $isolate sh -c 'ip link set lo up && "$@"' "$name" "$@"
   fi
 fi
 
